@@ -1,0 +1,185 @@
+#include "shot_simulation.h"
+
+#include "ice.h"
+#include "mt19937.h"
+
+#include <box2d/b2_body.h>
+
+#include <cmath>
+#include <ctime>
+
+namespace tarnwick {
+
+DeliveryError SetDeliveryError(float randomSize) {
+    const b2Vec2 offset = StraightDrawVelocity(kTeeX + randomSize, kTeeY + randomSize);
+    const b2Vec2 tee = StraightDrawVelocity(kTeeX, kTeeY);
+    return {offset.x - tee.x, offset.y - tee.y};
+}
+
+float NormalNoise(Mt19937& generator, float sigma) {
+    float sum = -6.0f;
+    for (int i = 0; i < 12; ++i) {
+        sum = static_cast<float>(static_cast<double>(sum) + generator.Uniform());
+    }
+    return sum * sigma;
+}
+
+void SeedFromClock(Mt19937& generator) {
+    const std::uint32_t key[1] = {static_cast<std::uint32_t>(std::time(nullptr))};
+    generator.InitByArray(key);
+}
+
+namespace {
+
+bool InStoredPlayingArea(StonePosition p) {
+    return p.x > kStoredMinX && p.x < kStoredMaxX && p.y > kStoredMinY && p.y < kStoredMaxY;
+}
+
+}  // namespace
+
+void LoadStones(StoneWorld& world, const GameState& state) {
+    StoneList& list = world.List();
+    list.entries.fill(nullptr);
+    list.count = state.shotNumber;
+    for (int k = 0; k < state.shotNumber; ++k) {
+        const StonePosition p = state.stones[k];
+        if (InStoredPlayingArea(p)) {
+            list.entries[k] = world.CreateStoneBody(p.x, p.y);
+        }
+    }
+}
+
+ShotVec DeliverStone(StoneWorld& world, ShotVec shot, DeliveryError error, Mt19937& generator) {
+    StoneList& list = world.List();
+    b2Body* body = world.CreateStoneBody(kDeliveryX, kDeliveryY);
+    list.entries[list.count] = body;
+    const float e1 = NormalNoise(generator, error.sigmaX);
+    const float e2 = NormalNoise(generator, error.sigmaY);
+    const ShotVec played{shot.vx + e1, shot.vy + e2, shot.curl};
+    body->SetLinearVelocity(b2Vec2(played.vx, played.vy));
+    body->SetAngularVelocity(shot.curl == 0 ? kDeliverySpin : -kDeliverySpin);
+    ++list.count;
+    return played;
+}
+
+int CountEnd(const StoneList& list) {
+    float distance[kStonesPerEnd] = {};
+    float nearest[2] = {kCountingRadius, kCountingRadius};  // even side, odd side
+    for (int k = 0; k < list.count; ++k) {
+        const b2Body* body = list.entries[k];
+        if (body == nullptr) {
+            continue;
+        }
+        const b2Vec2& p = body->GetPosition();
+        distance[k] = Distance(p.x - kTeeX, p.y - kTeeY);
+        if (distance[k] < nearest[k % 2]) {
+            nearest[k % 2] = distance[k];
+        }
+    }
+    if (nearest[0] == nearest[1]) {
+        return 0;
+    }
+    // The side with the nearest stone counts its stones nearer than the other
+    // side's nearest.
+    const int side = nearest[0] < nearest[1] ? 0 : 1;
+    const float limit = nearest[1 - side];
+    int count = 0;
+    for (int k = side; k < list.count; k += 2) {
+        if (list.entries[k] != nullptr && distance[k] < limit) {
+            ++count;
+        }
+    }
+    return side == 0 ? count : -count;
+}
+
+void WriteShotResult(GameState& state, const StoneList& list) {
+    for (int k = 0; k < kStonesPerEnd; ++k) {
+        const b2Body* body = k < list.count ? list.entries[k] : nullptr;
+        if (body != nullptr) {
+            state.stones[k] = {body->GetPosition().x, body->GetPosition().y};
+        } else {
+            state.stones[k] = {0.0f, 0.0f};
+        }
+    }
+    const int delivered = list.count;
+    state.endScores[state.currentEnd] = CountEnd(list);
+    if (delivered == kStonesPerEnd) {
+        state.shotNumber = 0;
+        ++state.currentEnd;
+        // The side to deliver first in the new end follows the sign of that
+        // end's entry; an end not yet played has 0, which toggles the flag, so
+        // the side that delivered first in the finished end does so again.
+        const int next = state.currentEnd < kScoredEnds ? state.endScores[state.currentEnd] : 0;
+        if (next > 0) {
+            state.turnFlag = 1;
+        } else if (next < 0) {
+            state.turnFlag = 0;
+        } else {
+            state.turnFlag ^= 1;
+        }
+    } else {
+        state.turnFlag ^= 1;
+        state.shotNumber = delivered;
+    }
+}
+
+bool IsPlayable(const GameState& state, ShotVec shot, float randomSize) {
+    return state.shotNumber >= 0 && state.shotNumber < kStonesPerEnd && state.currentEnd >= 0 &&
+           state.currentEnd < kScoredEnds && std::isfinite(shot.vx) && std::isfinite(shot.vy) &&
+           std::isfinite(randomSize);
+}
+
+namespace {
+
+// Hands the caller the record Simulation would write after each step count.
+class FrameReporter final : public StepObserver {
+public:
+    FrameReporter(const GameState& start, const StoneList& list, SimulationFrameFn onFrame,
+                  void* user)
+        : m_start(start), m_list(list), m_onFrame(onFrame), m_user(user) {}
+
+    bool BeforeStep(int step) override {
+        GameState frame = m_start;
+        WriteShotResult(frame, m_list);
+        return m_onFrame(m_user, step, &frame) != 0;
+    }
+
+private:
+    const GameState& m_start;
+    const StoneList& m_list;
+    SimulationFrameFn m_onFrame;
+    void* m_user;
+};
+
+}  // namespace
+
+int PlayShot(GameState& state, ShotVec shot, float randomSize, ShotVec* played, int steps,
+             SimulationFrameFn onFrame, void* user) {
+    Mt19937 generator;
+    SeedFromClock(generator);
+    const DeliveryError error = SetDeliveryError(randomSize);
+
+    StoneWorld world;
+    LoadStones(world, state);
+    const ShotVec actual = DeliverStone(world, shot, error, generator);
+    if (played != nullptr) {
+        *played = actual;
+    }
+
+    RunOutcome outcome;
+    if (onFrame != nullptr) {
+        FrameReporter reporter(state, world.List(), onFrame, user);
+        outcome = world.RunUntilRest(steps, &reporter);
+    } else {
+        outcome = world.RunUntilRest(steps);
+    }
+    const bool written = outcome == RunOutcome::StepLimitReached ||
+                         (outcome == RunOutcome::AtRest && steps == -1);
+    if (!written) {
+        return 0;
+    }
+    WriteShotResult(state, world.List());
+    return 1;
+}
+
+}  // namespace tarnwick
