@@ -16,7 +16,7 @@ bool IsFinite(ShotPos target) {
     return std::isfinite(target.x) && std::isfinite(target.y);
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -60,4 +60,4 @@ TARNWICK_API int TARNWICK_CALL CreateHitShot(ShotPos target, float weight, ShotV
     return PlanHit(target, *first, *result) ? 1 : 0;
 }
 
-}  // extern "C"
+} // extern "C"

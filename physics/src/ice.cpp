@@ -44,4 +44,4 @@ b2Vec2 StraightDrawVelocity(float x, float y) {
             static_cast<float>(static_cast<double>(speed) * dy / length)};
 }
 
-}  // namespace tarnwick
+} // namespace tarnwick

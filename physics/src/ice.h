@@ -26,4 +26,4 @@ b2Vec2 StraightDrawVelocity(float x, float y);
 // precision, as every stored distance of the model is.
 float Distance(float x, float y);
 
-}  // namespace tarnwick
+} // namespace tarnwick

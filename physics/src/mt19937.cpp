@@ -8,7 +8,7 @@ namespace {
 constexpr std::uint32_t kMatrixA = 0x9908b0dfU;
 constexpr std::uint32_t kUpperMask = 0x80000000U;
 constexpr std::uint32_t kLowerMask = 0x7fffffffU;
-}  // namespace
+} // namespace
 
 void Mt19937::InitGenrand(std::uint32_t seed) {
     m_state[0] = seed;
@@ -40,15 +40,15 @@ void Mt19937::InitByArray(std::span<const std::uint32_t> key) {
     }
     for (int k = kN - 1; k > 0; --k) {
         const std::uint32_t prev = m_state[i - 1];
-        m_state[i] = (m_state[i] ^ ((prev ^ (prev >> 30)) * 1566083941U)) -
-                     static_cast<std::uint32_t>(i);
+        m_state[i] =
+            (m_state[i] ^ ((prev ^ (prev >> 30)) * 1566083941U)) - static_cast<std::uint32_t>(i);
         ++i;
         if (i >= kN) {
             m_state[0] = m_state[kN - 1];
             i = 1;
         }
     }
-    m_state[0] = 0x80000000U;  // the most significant bit is 1: a non-zero initial state
+    m_state[0] = 0x80000000U; // the most significant bit is 1: a non-zero initial state
 }
 
 void Mt19937::Regenerate() {
@@ -82,4 +82,4 @@ std::uint32_t Mt19937::GenrandInt32() {
     return y;
 }
 
-}  // namespace tarnwick
+} // namespace tarnwick

@@ -29,7 +29,7 @@ private:
     void Regenerate();
 
     std::array<std::uint32_t, kN> m_state{};
-    int m_index = kN + 1;  // kN + 1: not seeded yet
+    int m_index = kN + 1; // kN + 1: not seeded yet
 };
 
-}  // namespace tarnwick
+} // namespace tarnwick

@@ -12,9 +12,9 @@
 namespace tarnwick {
 
 namespace {
-constexpr float kSidewaysAim = 1.22f;       // m, lateral aim offset of a draw
-constexpr float kAimTurnFactor = 0.0335f;   // aim correction per metre off the tee
-}  // namespace
+constexpr float kSidewaysAim = 1.22f;     // m, lateral aim offset of a draw
+constexpr float kAimTurnFactor = 0.0335f; // aim correction per metre off the tee
+} // namespace
 
 ShotVec PlanDraw(ShotPos target) {
     const float f = (target.x - kTeeX) * kAimTurnFactor;
@@ -55,11 +55,12 @@ std::optional<ShotVec> WeightToTarget(ShotPos target, float weight) {
     ShotPos stop = target;
     if (weight >= 0.0f) {
         stop.y = StoppingLineForWeight(weight);
-        stop.x = kDeliveryX + (target.x - kDeliveryX) * (stop.y - kDeliveryY) / (target.y - kDeliveryY);
+        stop.x =
+            kDeliveryX + (target.x - kDeliveryX) * (stop.y - kDeliveryY) / (target.y - kDeliveryY);
     }
     const ShotVec first = PlanDraw(stop);
     if (!std::isfinite(first.vx) || !std::isfinite(first.vy)) {
-        return std::nullopt;  // a target so far off that the arithmetic overflowed
+        return std::nullopt; // a target so far off that the arithmetic overflowed
     }
     return first;
 }
@@ -115,4 +116,4 @@ bool PlanHit(ShotPos target, ShotVec first, ShotVec& result) {
     return true;
 }
 
-}  // namespace tarnwick
+} // namespace tarnwick

@@ -29,4 +29,4 @@ std::optional<ShotVec> WeightToTarget(ShotPos target, float weight);
 // the target; returns whether it did.
 bool PlanHit(ShotPos target, ShotVec first, ShotVec& result);
 
-}  // namespace tarnwick
+} // namespace tarnwick

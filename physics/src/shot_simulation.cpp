@@ -35,7 +35,7 @@ bool InStoredPlayingArea(StonePosition p) {
     return p.x > kStoredMinX && p.x < kStoredMaxX && p.y > kStoredMinY && p.y < kStoredMaxY;
 }
 
-}  // namespace
+} // namespace
 
 void LoadStones(StoneWorld& world, const GameState& state) {
     StoneList& list = world.List();
@@ -64,7 +64,7 @@ ShotVec DeliverStone(StoneWorld& world, ShotVec shot, DeliveryError error, Mt199
 
 int CountEnd(const StoneList& list) {
     float distance[kStonesPerEnd] = {};
-    float nearest[2] = {kCountingRadius, kCountingRadius};  // even side, odd side
+    float nearest[2] = {kCountingRadius, kCountingRadius}; // even side, odd side
     for (int k = 0; k < list.count; ++k) {
         const b2Body* body = list.entries[k];
         if (body == nullptr) {
@@ -151,7 +151,7 @@ private:
     void* m_user;
 };
 
-}  // namespace
+} // namespace
 
 int PlayShot(GameState& state, ShotVec shot, float randomSize, ShotVec* played, int steps,
              SimulationFrameFn onFrame, void* user) {
@@ -173,8 +173,8 @@ int PlayShot(GameState& state, ShotVec shot, float randomSize, ShotVec* played, 
     } else {
         outcome = world.RunUntilRest(steps);
     }
-    const bool written = outcome == RunOutcome::StepLimitReached ||
-                         (outcome == RunOutcome::AtRest && steps == -1);
+    const bool written =
+        outcome == RunOutcome::StepLimitReached || (outcome == RunOutcome::AtRest && steps == -1);
     if (!written) {
         return 0;
     }
@@ -182,4 +182,4 @@ int PlayShot(GameState& state, ShotVec shot, float randomSize, ShotVec* played, 
     return 1;
 }
 
-}  // namespace tarnwick
+} // namespace tarnwick

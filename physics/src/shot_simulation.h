@@ -57,4 +57,4 @@ bool IsPlayable(const GameState& state, ShotVec shot, float randomSize);
 int PlayShot(GameState& state, ShotVec shot, float randomSize, ShotVec* played, int steps,
              SimulationFrameFn onFrame, void* user);
 
-}  // namespace tarnwick
+} // namespace tarnwick

@@ -78,7 +78,8 @@ void StoneWorld::IceStep(float slice) {
         if (body == nullptr) {
             continue;
         }
-        const b2Vec2 v = FrictionAndCurl(slice, body->GetAngularVelocity(), body->GetLinearVelocity());
+        const b2Vec2 v =
+            FrictionAndCurl(slice, body->GetAngularVelocity(), body->GetLinearVelocity());
         SetVelocityKeepingSleepCount(body, v);
         if (v.x == 0.0f && v.y == 0.0f) {
             // A stopped stone keeps no spin, so it can fall asleep (a zero
@@ -96,7 +97,7 @@ bool StoneWorld::ScanForRest() {
         }
         const b2Vec2& p = body->GetPosition();
         if (p.x < kPlayMinX || p.x > kPlayMaxX || p.y < kPlayMinY || p.y > kPlayMaxY) {
-            m_list.entries[k] = nullptr;  // out of play; the body stays in the world
+            m_list.entries[k] = nullptr; // out of play; the body stays in the world
             continue;
         }
         if (body->IsAwake()) {
@@ -122,4 +123,4 @@ RunOutcome StoneWorld::RunUntilRest(int steps, StepObserver* observer) {
     return RunOutcome::StepLimitReached;
 }
 
-}  // namespace tarnwick
+} // namespace tarnwick

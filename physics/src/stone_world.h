@@ -16,15 +16,15 @@ namespace tarnwick {
 // is emptied (nullptr) when its stone leaves play, and the body stays in the
 // world, unlisted.
 struct StoneList {
-    int count = 0;  // stone indexes in use
+    int count = 0; // stone indexes in use
     std::array<b2Body*, kStonesPerEnd> entries{};
 };
 
 // How a run of the stepping loop ended.
 enum class RunOutcome {
-    StepLimitReached,  // ran every allowed step while stones were still moving
-    AtRest,            // every stone in play fell asleep
-    Stopped,           // the step observer asked to stop
+    StepLimitReached, // ran every allowed step while stones were still moving
+    AtRest,           // every stone in play fell asleep
+    Stopped,          // the step observer asked to stop
 };
 
 // Called before each engine step i (0, 1, 2, ...) with the world as it lies
@@ -79,4 +79,4 @@ private:
 // non-zero velocity; the ice model restarts it only when a sleeping body wakes.
 void SetVelocityKeepingSleepCount(b2Body* body, b2Vec2 velocity);
 
-}  // namespace tarnwick
+} // namespace tarnwick
