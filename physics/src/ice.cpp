@@ -6,9 +6,21 @@
 
 namespace tarnwick {
 
+namespace {
+
+// In double precision no square of a float overflows, so the plain formula is
+// exact enough and much cheaper than std::hypot.
+double Length(float x, float y) {
+    const double dx = x;
+    const double dy = y;
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+}  // namespace
+
 b2Vec2 FrictionAndCurl(float slice, float spin, b2Vec2 v) {
     const double d = slice;
-    const double s = std::hypot(static_cast<double>(v.x), static_cast<double>(v.y));
+    const double s = Length(v.x, v.y);
     if (s <= d) {
         return {0.0f, 0.0f};
     }
@@ -23,12 +35,12 @@ b2Vec2 FrictionAndCurl(float slice, float spin, b2Vec2 v) {
     const double k = (spin > 0.0f ? 1.0 : -1.0) * static_cast<double>(kCurlFactor) * d;
     const double px = ux - k * ny;
     const double py = uy + k * nx;
-    const double scale = std::hypot(ux, uy) / std::hypot(px, py);
+    const double scale = std::sqrt((ux * ux + uy * uy) / (px * px + py * py));
     return {static_cast<float>(px * scale), static_cast<float>(py * scale)};
 }
 
 float Distance(float x, float y) {
-    return static_cast<float>(std::hypot(static_cast<double>(x), static_cast<double>(y)));
+    return static_cast<float>(Length(x, y));
 }
 
 b2Vec2 StraightDrawVelocity(float x, float y) {
