@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and testing need. Sourced by the
+# scripts beside this folder (or run as it is); add new needs to SKERROW_PACKAGES.
+set -euo pipefail
+
+SKERROW_PACKAGES=(
+    build-essential
+    cmake
+    ninja-build
+    pkg-config
+    clang-format
+    libbox2d-dev
+    libgtest-dev
+    libgmock-dev
+    googletest
+    libbenchmark-dev
+    locales
+)
+
+# Set once the package lists have been refreshed, so that a script calling
+# install_missing_packages twice runs apt-get update once at most.
+SKERROW_APT_UPDATED=${SKERROW_APT_UPDATED:-0}
+
+# install_missing_packages [PACKAGE...]
+# Installs those of the given packages (SKERROW_PACKAGES by default) that dpkg
+# does not list as installed; does nothing, not even apt-get update, when all
+# are there.
+install_missing_packages() {
+    local packages=("$@")
+    if ((${#packages[@]} == 0)); then
+        packages=("${SKERROW_PACKAGES[@]}")
+    fi
+    if ! command -v dpkg-query >/dev/null; then
+        echo "No dpkg here: make sure these are installed: ${packages[*]}" >&2
+        return 0
+    fi
+
+    local missing=() package
+    for package in "${packages[@]}"; do
+        if [[ "$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null)" != installed ]]; then
+            missing+=("$package")
+        fi
+    done
+    if ((${#missing[@]} == 0)); then
+        return 0
+    fi
+
+    local as_root=()
+    if ((EUID != 0)); then
+        if ! command -v sudo >/dev/null; then
+            echo "Missing packages (${missing[*]}) and no sudo to install them: run as root." >&2
+            return 1
+        fi
+        as_root=(sudo)
+    fi
+    echo "Installing ${missing[*]}"
+    if ((SKERROW_APT_UPDATED == 0)); then
+        "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+        SKERROW_APT_UPDATED=1
+    fi
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# Run directly, it does its job on the given arguments.
+if [[ "${BASH_SOURCE[0]}" == "$0" ]]; then
+    install_missing_packages "$@"
+fi
