@@ -62,6 +62,25 @@ install_missing_packages() {
         apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
+# ensure_locale NAME (for example de_DE.UTF-8)
+# Compiles a locale that tests use to show that numbers ignore the process
+# locale; skipped, with a note, where it cannot be made.
+ensure_locale() {
+    local name=$1
+    local normalized
+    normalized=$(printf '%s' "$name" | tr '[:upper:]' '[:lower:]' | sed 's/utf-8/utf8/')
+    if locale -a 2>/dev/null | tr '[:upper:]' '[:lower:]' | grep -qx "$normalized"; then
+        return 0
+    fi
+    local as_root=()
+    if ((EUID != 0)); then
+        command -v sudo >/dev/null || { echo "Locale $name missing; tests run without it." >&2; return 0; }
+        as_root=(sudo)
+    fi
+    "${as_root[@]}" localedef -i "${name%%.*}" -f UTF-8 "$name" 2>/dev/null ||
+        echo "Could not make the locale $name; tests run without it." >&2
+}
+
 # Run directly, it does its job on the given arguments.
 if [[ "${BASH_SOURCE[0]}" == "$0" ]]; then
     install_missing_packages "$@"
