@@ -15,6 +15,7 @@ SKERROW_PACKAGES=(
     googletest
     libbenchmark-dev
     locales
+    qt6-base-dev
 )
 
 # Set once the package lists have been refreshed, so that a script calling

@@ -1,0 +1,261 @@
+#include "protocol_handler.h"
+
+#include "protocol_words.h"
+
+#include <string>
+#include <vector>
+
+namespace skerrow {
+
+namespace {
+
+constexpr std::string_view kServerPrefix = "Server: ";
+constexpr std::string_view kClientPrefix = "Client: ";
+constexpr int kMaxPositionNumbers = 32;
+constexpr int kScoredEnds = 10;
+
+// The part of a message that is acted on: up to its first newline (a carriage
+// return before it stays) or zero byte.
+std::string_view CutAtNewline(std::string_view message) {
+    const std::size_t end = message.find_first_of(std::string_view("\n\0", 2));
+    return end == std::string_view::npos ? message : message.substr(0, end);
+}
+
+std::string CommandWord(std::string_view text) {
+    return GetToken(text, 0).value_or(std::string());
+}
+
+// Words 1 to `count` of the text, stopping at the first missing one.
+std::vector<std::string> Arguments(std::string_view text, int count, std::size_t slot = kWordSlot) {
+    std::vector<std::string> words;
+    for (int i = 1; i <= count; ++i) {
+        std::optional<std::string> word = GetToken(text, static_cast<std::size_t>(i), slot);
+        if (!word) {
+            break;
+        }
+        words.push_back(std::move(*word));
+    }
+    return words;
+}
+
+ShotPos TargetFrom(const std::vector<std::string>& words) {
+    return {ReadReal(words[0]), ReadReal(words[1]), ReadInteger(words[2])};
+}
+
+} // namespace
+
+ProtocolHandler::ProtocolHandler(RelayCollaborators collaborators) : m_with(collaborators) {
+    m_gameState.lastEnd = 10;
+}
+
+bool ProtocolHandler::isInboxHeld() const {
+    return !m_inbox.empty() || m_waitingForReady;
+}
+
+void ProtocolHandler::OnServerMessage(std::string_view message) {
+    m_inbox.push_back({std::string(message), false});
+    ResumeInbox();
+}
+
+void ProtocolHandler::OnLocalMessage(std::string_view message) {
+    HandleMessage(message, false);
+}
+
+void ProtocolHandler::OnReplayEnded() {
+    m_replayRunning = false;
+    ResumeInbox();
+}
+
+void ProtocolHandler::OnReadyAnswered() {
+    if (!m_waitingForReady) {
+        return;
+    }
+    m_waitingForReady = false;
+    m_with.server.SendToServer("READYOK");
+    ResumeInbox();
+}
+
+void ProtocolHandler::ResumeInbox() {
+    // A message handled below may end a replay or answer the question at once
+    // and so call back in here; the loop that is already running goes on.
+    if (m_resuming) {
+        return;
+    }
+    m_resuming = true;
+    while (!m_inbox.empty() && !m_waitingForReady) {
+        HeldMessage& next = m_inbox.front();
+        const std::string_view text = CutAtNewline(next.text);
+        const std::string word = CommandWord(text);
+        const bool serverPath = m_with.server.IsConnected();
+        if (serverPath && m_replayRunning &&
+            (SameWord(word, "POSITION") || SameWord(word, "SETSTATE"))) {
+            // The position the server sends after a shot is shown once the
+            // replay of that shot has ended; it and everything after it wait.
+            // The engine and the log have it at once, as any server message.
+            if (!next.loggedAndForwarded) {
+                m_with.log.WriteLine(kServerPrefix, text);
+                if (m_with.engine.IsEngineRunning()) {
+                    m_with.engine.WriteToEngine(text);
+                }
+                next.loggedAndForwarded = true;
+            }
+            break;
+        }
+        HeldMessage message = std::move(next);
+        m_inbox.pop_front();
+        if (serverPath) {
+            HandleServerMessage(CutAtNewline(message.text), message.loggedAndForwarded);
+        } else {
+            HandleLocalMessage(CutAtNewline(message.text));
+        }
+    }
+    m_resuming = false;
+}
+
+void ProtocolHandler::HandleMessage(std::string_view message, bool fromServer) {
+    const std::string_view text = CutAtNewline(message);
+    if (fromServer && m_with.server.IsConnected()) {
+        HandleServerMessage(text, false);
+    } else {
+        HandleLocalMessage(text);
+    }
+}
+
+void ProtocolHandler::HandleServerMessage(std::string_view text, bool loggedAndForwarded) {
+    if (!loggedAndForwarded) {
+        m_with.log.WriteLine(kServerPrefix, text);
+        // Every server message reaches the engine before the program acts on it.
+        if (m_with.engine.IsEngineRunning()) {
+            m_with.engine.WriteToEngine(text);
+        }
+    }
+    ActOnServerWord(CommandWord(text), text);
+}
+
+void ProtocolHandler::ActOnServerWord(std::string_view word, std::string_view text) {
+    if (SameWord(word, "NEWGAME")) {
+        StartNewGame(text);
+    } else if (SameWord(word, "GAMEOVER")) {
+        m_with.log.Close();
+    } else if (SameWord(word, "POSITION")) {
+        ReadPosition(text);
+    } else if (SameWord(word, "SETSTATE")) {
+        ReadState(text);
+    } else if (SameWord(word, "RUNSHOT")) {
+        ReplayServerShot(text);
+    } else if (SameWord(word, "ISREADY")) {
+        if (!m_with.engine.IsEngineRunning()) {
+            m_waitingForReady = true;
+            m_with.ready.AskReady();
+        }
+    } else if (SameWord(word, "SCORE")) {
+        ReadScores(text);
+    }
+}
+
+void ProtocolHandler::HandleLocalMessage(std::string_view text) {
+    m_with.log.WriteLine(kClientPrefix, text);
+    const std::string word = CommandWord(text);
+    if (SameWord(word, "SETRAND")) {
+        if (const std::optional<std::string> size = GetToken(text, 1)) {
+            m_shotRandom = ReadReal(*size);
+        }
+    } else if (SameWord(word, "SETSTATE")) {
+        ReadState(text);
+    } else if (SameWord(word, "SETPOSITION")) {
+        ReadPosition(text);
+    } else if (SameWord(word, "DRAWSHOT")) {
+        ShowPlannedDraw(text);
+    } else if (SameWord(word, "BESTSHOT") && !m_with.engine.IsEngineRunning()) {
+        SendPlannedDelivery(text);
+    } else {
+        // Everything else, the engine's deliveries included, goes to the
+        // server as it came; without a link it is dropped.
+        m_with.server.SendToServer(text);
+    }
+}
+
+void ProtocolHandler::StartNewGame(std::string_view text) {
+    const std::string first = GetToken(text, 1, kTextSlot).value_or(std::string());
+    const std::string second = GetToken(text, 2, kTextSlot).value_or(std::string());
+    m_with.display.ShowText(ControlId::RedName, first);
+    m_with.display.ShowText(ControlId::YellowName, second);
+    m_with.log.Open(first, second);
+    // Every log begins with the message that opened it.
+    m_with.log.WriteLine(kServerPrefix, text);
+}
+
+void ProtocolHandler::ReadPosition(std::string_view text) {
+    const std::vector<std::string> numbers = Arguments(text, kMaxPositionNumbers);
+    const int stones = static_cast<int>(numbers.size()) / 2;
+    for (int i = 0; i < stones; ++i) {
+        m_gameState.stones[i] = {ReadReal(numbers[2 * i]), ReadReal(numbers[2 * i + 1])};
+    }
+    m_gameState.shotNumber = stones;
+    m_gameState.turnFlag = stones % 2;
+    ShowPosition();
+}
+
+void ProtocolHandler::ReadState(std::string_view text) {
+    const std::vector<std::string> numbers = Arguments(text, 4);
+    if (numbers.size() < 4) {
+        return;
+    }
+    m_gameState.shotNumber = ReadInteger(numbers[0]);
+    m_gameState.currentEnd = ReadInteger(numbers[1]);
+    m_gameState.lastEnd = ReadInteger(numbers[2]);
+    m_gameState.turnFlag = ReadInteger(numbers[3]);
+    ShowPosition();
+}
+
+void ProtocolHandler::ReadScores(std::string_view text) {
+    const std::vector<std::string> scores = Arguments(text, kScoredEnds, kTextSlot);
+    for (std::size_t i = 0; i < scores.size(); ++i) {
+        m_gameState.endScores[i] = ReadInteger(scores[i]);
+    }
+    m_with.display.RequestRepaint(m_gameState);
+}
+
+void ProtocolHandler::ReplayServerShot(std::string_view text) {
+    const std::vector<std::string> words = Arguments(text, 3);
+    if (words.size() < 3) {
+        return; // no replay, and so nothing to wait for
+    }
+    const ShotVec shot{ReadReal(words[0]), ReadReal(words[1]), ReadInteger(words[2])};
+    m_shotRandom = 0.0f;
+    if (m_with.replay.StartReplay(m_gameState, shot, m_shotRandom)) {
+        m_replayRunning = true;
+    }
+}
+
+void ProtocolHandler::ShowPlannedDraw(std::string_view text) {
+    const std::vector<std::string> words = Arguments(text, 4);
+    if (words.size() < 3) {
+        return;
+    }
+    ShotVec shot{};
+    if (m_with.planner.CreateShot(TargetFrom(words), shot) &&
+        m_with.replay.StartReplay(m_gameState, shot, m_shotRandom)) {
+        m_replayRunning = true;
+    }
+}
+
+void ProtocolHandler::SendPlannedDelivery(std::string_view text) {
+    const std::vector<std::string> words = Arguments(text, 3);
+    if (words.size() < 3) {
+        return;
+    }
+    ShotVec shot{};
+    if (!m_with.planner.CreateShot(TargetFrom(words), shot) || !m_with.server.IsConnected()) {
+        return;
+    }
+    m_with.server.SendToServer("BestShot " + FormatReal(shot.vx) + " " + FormatReal(shot.vy) + " " +
+                               std::to_string(shot.curl));
+}
+
+void ProtocolHandler::ShowPosition() {
+    m_with.display.UpdateTurnCaption(m_gameState);
+    m_with.display.RequestRepaint(m_gameState);
+}
+
+} // namespace skerrow

@@ -1,0 +1,122 @@
+#include "protocol_words.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace skerrow {
+
+namespace {
+
+bool IsBlank(char c) {
+    // The characters the C library's isspace accepts in the "C" locale.
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+std::string_view SkipBlanks(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsBlank(text[i])) {
+        ++i;
+    }
+    return text.substr(i);
+}
+
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+} // namespace
+
+std::optional<std::string> GetToken(std::string_view text, std::size_t index, std::size_t slot) {
+    std::size_t pos = 0;
+    const auto skipSpaces = [&] {
+        while (pos < text.size() && text[pos] == ' ') {
+            ++pos;
+        }
+    };
+    skipSpaces();
+    for (std::size_t word = 0; word < index; ++word) {
+        while (pos < text.size() && text[pos] != ' ') {
+            ++pos;
+        }
+        if (pos == text.size()) {
+            return std::nullopt;
+        }
+        skipSpaces();
+    }
+    std::size_t end = pos;
+    while (end < text.size() && text[end] != ' ') {
+        ++end;
+    }
+    const std::size_t length = std::min(end - pos, slot > 0 ? slot - 1 : 0);
+    return std::string(text.substr(pos, length));
+}
+
+float ReadReal(std::string_view text) {
+    std::string_view rest = SkipBlanks(text);
+    if (!rest.empty() && rest.front() == '+') {
+        rest.remove_prefix(1);
+        if (!rest.empty() && rest.front() == '-') {
+            return 0.0f; // "+-" starts no number
+        }
+    }
+    double value = 0.0;
+    const auto [end, error] =
+        std::from_chars(rest.data(), rest.data() + rest.size(), value, std::chars_format::general);
+    (void)end;
+    if (error != std::errc()) {
+        return 0.0f; // no number, or one beyond the range of a double
+    }
+    if (!std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max()) {
+        return 0.0f;
+    }
+    return static_cast<float>(value);
+}
+
+int ReadInteger(std::string_view text) {
+    std::string_view rest = SkipBlanks(text);
+    bool negative = false;
+    if (!rest.empty() && (rest.front() == '+' || rest.front() == '-')) {
+        negative = rest.front() == '-';
+        rest.remove_prefix(1);
+    }
+    constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<int>::max()} + 1;
+    std::int64_t value = 0;
+    for (const char c : rest) {
+        if (c < '0' || c > '9') {
+            break;
+        }
+        value = std::min<std::int64_t>(value * 10 + (c - '0'), kLimit);
+    }
+    if (negative) {
+        value = -value;
+    }
+    return static_cast<int>(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(),
+                                                     std::numeric_limits<int>::max()));
+}
+
+std::string FormatReal(float value) {
+    char buffer[64];
+    const auto [end, error] = std::to_chars(
+        buffer, buffer + sizeof buffer, static_cast<double>(value), std::chars_format::fixed, 6);
+    if (error != std::errc()) {
+        return "0.000000";
+    }
+    return std::string(buffer, end);
+}
+
+bool SameWord(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace skerrow

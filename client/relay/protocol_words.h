@@ -1,0 +1,42 @@
+#pragma once
+
+// Reading and writing the words and numbers of the text protocol, the same in
+// every locale: a decimal point is always '.', whatever the process's C locale.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace skerrow {
+
+// Size of a command word or numeric argument slot, terminating zero included.
+inline constexpr std::size_t kWordSlot = 32;
+// Size of a name or score argument, and of a formatted text, zero included.
+inline constexpr std::size_t kTextSlot = 1024;
+
+// Word `index` of `text` (0 is the command word). Only the space character
+// separates words; runs of spaces count as one, leading spaces are skipped,
+// and a trailing space yields one further, empty word. A word longer than
+// `slot` - 1 bytes is cut to that length. Empty when there is no such word.
+std::optional<std::string> GetToken(std::string_view text, std::size_t index,
+                                    std::size_t slot = kWordSlot);
+
+// A real number read as the C library's atof reads one, in any locale:
+// leading blanks skipped, reading stops at the first character that does not
+// fit, text that starts no number reads as 0. A value that is not a finite
+// 32-bit float (nan, inf, 1e999) also reads as 0.
+float ReadReal(std::string_view text);
+
+// An integer read as atoi reads one: leading blanks, an optional sign, digits;
+// anything else reads as 0. Values beyond the 32-bit range are clamped to it.
+int ReadInteger(std::string_view text);
+
+// `value` in fixed-point notation with six digits after the point, with a
+// decimal point in every locale (as printf's "%f" in the C locale).
+std::string FormatReal(float value);
+
+// True when the two words are equal without regard to ASCII letter case.
+bool SameWord(std::string_view a, std::string_view b);
+
+} // namespace skerrow
