@@ -1,0 +1,63 @@
+#pragma once
+
+#include "cli_options.h"
+#include "match_report.h"
+#include "physics_binding.h"
+#include "relay_ports.h"
+#include "relay_session.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+
+namespace skerrow {
+
+// skerrow-cli's run: the relay with no window. It prints one line per event a
+// person cares about and ends the event loop with the program's exit status:
+// 0 when the server closes the link after the game is over, 1 on every
+// failure.
+class CliApp final : public QObject, public MatchDisplay, public ReplayStarter, public ReadyPrompt {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CliApp)
+
+public:
+    // `out` receives the event lines, `err` the failures (both not owned).
+    CliApp(PhysicsBinding& physics, std::FILE* out, std::FILE* err, QObject* parent = nullptr);
+    ~CliApp() override;
+
+    // Starts the engine and connects; returns false (having said why) when
+    // the engine cannot be started.
+    bool Start(const CliOptions& options, const ConnectionSettings& settings);
+
+Q_SIGNALS:
+    // The run is over with this exit status.
+    void finished(int exitStatus);
+
+private:
+    // MatchDisplay: nothing to show without a window.
+    void ShowText(ControlId, std::string_view) override {}
+    void SetWindowTitle(std::string_view) override {}
+    void UpdateTurnCaption(const GameState&) override {}
+    void RequestRepaint(const GameState&) override {}
+    // ReplayStarter: there is nothing to replay on, so no message waits.
+    bool StartReplay(const GameState&, ShotVec, float) override { return false; }
+    // ReadyPrompt: only reached when the engine is gone; answered at once, so
+    // the match does not stall on a question nobody sees.
+    void AskReady() override;
+
+    void Say(const QString& line);
+    void Fail(const QString& line);
+    void Finish(int status);
+
+    std::FILE* m_out;
+    std::FILE* m_err;
+    std::unique_ptr<RelaySession> m_session;
+    MatchReport m_report;
+    QTimer m_connectTimer;
+    QString m_server;
+    bool m_finished = false;
+};
+
+} // namespace skerrow

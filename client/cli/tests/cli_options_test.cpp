@@ -1,0 +1,66 @@
+#include "cli_options.h"
+
+#include <gtest/gtest.h>
+
+using namespace skerrow;
+
+namespace {
+
+CliParseResult Parse(QStringList arguments) {
+    arguments.prepend(QStringLiteral("skerrow-cli"));
+    return ParseCliOptions(arguments);
+}
+
+} // namespace
+
+TEST(CliOptions, ReadsConnectionEntriesEngineAndItsArguments) {
+    const CliParseResult result =
+        Parse({"--address", "localhost", "-p", "9000", "--id", "abcd", "--name", "Bot",
+               "--connect-timeout", "5", "--engine", "./engine", "--", "--level", "3"});
+    ASSERT_TRUE(result.error.isEmpty()) << result.error.toStdString();
+    const CliOptions& options = result.options;
+    EXPECT_EQ(options.address, "localhost");
+    EXPECT_EQ(options.port, "9000");
+    EXPECT_EQ(options.id, "abcd");
+    EXPECT_EQ(options.displayName, "Bot");
+    EXPECT_FALSE(options.password.has_value());
+    EXPECT_EQ(options.connectTimeoutSeconds, 5);
+    EXPECT_EQ(options.engineProgram, "./engine");
+    EXPECT_EQ(options.engineArguments, (QStringList{"--level", "3"}));
+}
+
+TEST(CliOptions, RefusesWhatItCannotUse) {
+    const QStringList bad[] = {
+        {"--engine"},                                   // missing value
+        {"--port", "9000"},                             // no engine
+        {"--bogus", "--engine", "e"},                   // unknown option
+        {"--engine", "e", "stray"},                     // an argument outside "--"
+        {"--engine", "e", "--connect-timeout", "0"},    // no time at all
+        {"--engine", "e", "--connect-timeout", "soon"}, // not a number
+    };
+    for (const QStringList& arguments : bad) {
+        EXPECT_FALSE(Parse(arguments).error.isEmpty()) << arguments.join(' ').toStdString();
+    }
+    EXPECT_TRUE(Parse({"--help"}).error.isEmpty());
+    EXPECT_TRUE(Parse({"--help"}).options.helpRequested);
+}
+
+TEST(CliOptions, CommandLineOverridesTheSettingsFileAndTheEnvironment) {
+    CliOptions options;
+    options.port = "7000";
+    ConnectionEntries file;
+    file.address = "10.0.0.1";
+    file.port = "6000";
+    file.id = "fileid";
+    file.displayName = "FileName";
+    ConnectionEntries entries = ResolveEntries(options, file, std::string("secret"));
+    EXPECT_EQ(entries.address, "10.0.0.1");
+    EXPECT_EQ(entries.port, "7000");
+    EXPECT_EQ(entries.id, "fileid");
+    EXPECT_EQ(entries.password, "secret");
+
+    options.password = "given";
+    EXPECT_EQ(ResolveEntries(options, file, std::string("secret")).password, "given");
+    options.password.reset();
+    EXPECT_EQ(ResolveEntries(options, file, std::nullopt).password, "");
+}

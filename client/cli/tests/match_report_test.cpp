@@ -1,0 +1,26 @@
+#include "match_report.h"
+
+#include <gtest/gtest.h>
+
+using skerrow::MatchReport;
+
+TEST(MatchReport, FollowsAGameFromStartToEnd) {
+    MatchReport report;
+    EXPECT_EQ(report.Observe("NEWGAME Alice Bob"),
+              "Game started: Alice (red) against Bob (yellow)");
+    EXPECT_FALSE(report.Observe("POSITION 2.3 4.8").has_value());
+    EXPECT_EQ(report.Observe("SCORE 2"), "End 1: Alice scores 2; Alice 2 - 0 Bob");
+    EXPECT_EQ(report.Observe("score 2 0"), "End 2: blank end; Alice 2 - 0 Bob");
+    EXPECT_EQ(report.Observe("SCORE 2 0 -3"), "End 3: Bob scores 3; Alice 2 - 3 Bob");
+    EXPECT_FALSE(report.Observe("SCORE").has_value());
+    EXPECT_FALSE(report.gameOver());
+    EXPECT_EQ(report.Observe("GAMEOVER"), "Game over: Alice 2 - 3 Bob");
+    EXPECT_TRUE(report.gameOver());
+    EXPECT_EQ(report.redTotal(), 2);
+    EXPECT_EQ(report.yellowTotal(), 3);
+
+    // The next game starts afresh.
+    report.Observe("NEWGAME Bob Alice");
+    EXPECT_FALSE(report.gameOver());
+    EXPECT_EQ(report.redTotal(), 0);
+}

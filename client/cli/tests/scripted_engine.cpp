@@ -1,0 +1,36 @@
+// A thinking engine for the tests of skerrow-cli: records every byte it
+// receives in the file named by its first argument and answers a few messages
+// with fixed lines.
+#include <cstdio>
+#include <string>
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        return 2;
+    }
+    std::FILE* record = std::fopen(argv[1], "wb");
+    if (record == nullptr) {
+        return 2;
+    }
+    std::string message;
+    int c = 0;
+    while ((c = std::getchar()) != EOF) {
+        std::fputc(c, record);
+        std::fflush(record);
+        if (c != '\0') {
+            message.push_back(static_cast<char>(c));
+            continue;
+        }
+        if (message == "ISREADY") {
+            std::fputs("READYOK\n", stdout);
+        } else if (message.rfind("GO", 0) == 0) {
+            std::fputs("BESTSHOT 0.1 -2.9 0\r\n", stdout);
+        } else if (message == "GAMEOVER") {
+            std::fputs("BYE", stdout); // no final newline
+        }
+        std::fflush(stdout);
+        message.clear();
+    }
+    std::fclose(record);
+    return 0;
+}

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "connection_settings.h"
+#include "engine_bridge.h"
+#include "match_log.h"
+#include "protocol_handler.h"
+#include "relay_ports.h"
+#include "server_link.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <string_view>
+
+namespace skerrow {
+
+// One relay as both front ends run it: the server link, the engine process,
+// the match log and the protocol handler, wired together on the event loop.
+// The front end supplies what is shown (display, replays, the readiness
+// question) and the shot planner; it reports back when a replay has ended
+// and when the user has answered.
+class RelaySession : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(RelaySession)
+
+public:
+    // Name shown in the title until an engine is chosen.
+    static constexpr std::string_view kDefaultEngineName = "Skerrow";
+
+    // The collaborators are owned by the caller and outlive the session. Match
+    // logs are written below `logBase`/Log.
+    RelaySession(MatchDisplay& display, ReplayStarter& replay, ReadyPrompt& ready,
+                 ShotPlanner& planner, const std::filesystem::path& logBase = ".",
+                 QObject* parent = nullptr);
+    ~RelaySession() override;
+
+    // Connects to the server (closing any previous link first) and logs in
+    // with the settings once connected.
+    void ConnectTo(const ConnectionSettings& settings);
+    // Stops connecting or closes the link, without the link-down steps.
+    void Disconnect();
+
+    // Starts the engine program, replacing any engine that runs, and shows its
+    // name in the title.
+    void StartEngine(const QString& program, const QStringList& arguments = {});
+
+    // A line the user sends (the Send button, a mouse-composed shot).
+    void SendUserLine(std::string_view line);
+
+    // The replay started through ReplayStarter has ended.
+    void OnReplayEnded();
+    // The user answered the readiness question.
+    void OnReadyAnswered();
+
+    const ProtocolHandler& handler() const { return m_handler; }
+    const MatchLog& log() const { return m_log; }
+    bool isConnected() const { return m_link.IsConnected(); }
+    bool isEngineRunning() const { return m_engine.IsEngineRunning(); }
+    // The engine's display name, or "Skerrow" before one was chosen.
+    QString engineName() const { return m_engineName; }
+
+Q_SIGNALS:
+    // The link is up and LOGIN has been sent.
+    void linkUp();
+    // The server closed the link or it failed; the log has been closed.
+    void linkDown();
+    // A connect request gave up (a link had already ended in this run).
+    void gaveUp();
+    // One message from the server, before the handler acts on it.
+    void serverMessage(const QByteArray& message);
+    // `count` over-long messages from the server or lines from the engine were
+    // dropped.
+    void messagesDropped(qsizetype count);
+    // The engine could not be started.
+    void engineFailed(const QString& reason);
+    // The engine ended during the run; the relay goes on without it.
+    void engineExited(int exitCode, bool crashed);
+
+private:
+    void OnServerMessage(const QByteArray& message);
+    void OnLinkDown();
+    void ShowTitle();
+
+    MatchDisplay& m_display;
+    ServerLink m_link;
+    EngineBridge m_engine;
+    MatchLog m_log;
+    ProtocolHandler m_handler;
+    QString m_engineName = QString::fromUtf8(kDefaultEngineName.data(),
+                                             static_cast<qsizetype>(kDefaultEngineName.size()));
+};
+
+} // namespace skerrow

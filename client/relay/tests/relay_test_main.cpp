@@ -1,0 +1,11 @@
+// The relay tests run inside a QCoreApplication, so that sockets, processes
+// and timers have an event loop to run on.
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
