@@ -156,3 +156,60 @@ TEST_F(CliMatch, ALinkLostMidGameClosesTheLogAndFails) {
     EXPECT_TRUE(m_cli.readAllStandardError().contains("before the game was over"));
     EXPECT_EQ(LogContents(), QByteArray("Server: NEWGAME Alice Bob\nServer: SETSTATE 0 0 10 0\n"));
 }
+
+TEST_F(CliMatch, GarbageAndAnEngineThatQuitsDoNotStopTheRelay) {
+    ReadUntil(Z("LOGIN abcd pass1 Bot"));
+    QByteArray binary;
+    for (int i = 1; i < 256; ++i) {
+        binary.append(static_cast<char>(i));
+    }
+    m_client->write(Z("NEWGAME Alice Bob") + binary + '\0' +
+                    Z("POSITION nan inf 1e999 -1e999 garbage") + Z("RUNSHOT") +
+                    Z("SETSTATE 99999999999 -5 x 7"));
+    // A message of 1 MiB without a zero byte, then a proper one.
+    m_client->write(QByteArray(1 << 20, 'x'));
+    m_client->write(QByteArray(1, '\0') + Z("EXIT"));
+    ASSERT_TRUE(WaitFor([this] {
+        return m_cli.readAllStandardOutput().contains("The engine exited with status 3");
+    }));
+    // The relay still runs: without an engine it answers the question itself.
+    m_client->write(Z("ISREADY"));
+    EXPECT_TRUE(ReadUntil(Z("READYOK")).endsWith(Z("READYOK")));
+    m_client->write(Z("GAMEOVER"));
+    m_client->disconnectFromHost();
+    EXPECT_EQ(WaitForExit(), 0);
+    const QByteArray log = LogContents();
+    EXPECT_TRUE(log.startsWith("Server: NEWGAME Alice Bob\n"));
+    EXPECT_TRUE(log.contains("Server: EXIT\n"));
+    EXPECT_TRUE(log.endsWith("Server: GAMEOVER\n"));
+    EXPECT_FALSE(log.contains("xxxxxxxx")); // the over-long message was dropped
+}
+
+TEST(CliStartUp, WithoutThePhysicsLibraryItSaysSoAndFails) {
+    // A copy of the program in a folder without the library beside it.
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString copy = folder.filePath("skerrow-cli");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(SKERROW_CLI_PATH), copy));
+    QProcess cli;
+    cli.setWorkingDirectory(folder.path());
+    cli.start(copy, {"--address", "127.0.0.1", "--port", "9", "--id", "abcd", "--name", "Bot",
+                     "--password", "pass1", "--engine", QStringLiteral(SCRIPTED_ENGINE_PATH)});
+    ASSERT_TRUE(cli.waitForFinished(kWaitMs));
+    EXPECT_EQ(cli.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(cli.readAllStandardError())
+                    .contains(QStringLiteral("libTarnwick.so の読み込みに失敗しました")));
+}
+
+TEST(CliStartUp, BadEntriesAreRefusedWithTheirMessage) {
+    QProcess cli;
+    QTemporaryDir folder;
+    cli.setWorkingDirectory(folder.path());
+    cli.start(QStringLiteral(SKERROW_CLI_PATH),
+              {"--address", "127.0.0.1", "--port", "70000", "--id", "abcd", "--name", "Bot",
+               "--password", "pass1", "--engine", QStringLiteral(SCRIPTED_ENGINE_PATH)});
+    ASSERT_TRUE(cli.waitForFinished(kWaitMs));
+    EXPECT_EQ(cli.exitCode(), 2);
+    EXPECT_TRUE(QString::fromUtf8(cli.readAllStandardError())
+                    .contains(QStringLiteral("PORT番号は、半角数字で入力して下さい")));
+}

@@ -25,6 +25,9 @@ int main(int argc, char** argv) {
             std::fputs("READYOK\n", stdout);
         } else if (message.rfind("GO", 0) == 0) {
             std::fputs("BESTSHOT 0.1 -2.9 0\r\n", stdout);
+        } else if (message == "EXIT") {
+            std::fclose(record);
+            return 3;
         } else if (message == "GAMEOVER") {
             std::fputs("BYE", stdout); // no final newline
         }
