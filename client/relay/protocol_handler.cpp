@@ -221,36 +221,39 @@ void ProtocolHandler::ReplayServerShot(std::string_view text) {
     if (words.size() < 3) {
         return; // no replay, and so nothing to wait for
     }
-    const ShotVec shot{ReadReal(words[0]), ReadReal(words[1]), ReadInteger(words[2])};
     m_shotRandom = 0.0f;
-    if (m_with.replay.StartReplay(m_gameState, shot, m_shotRandom)) {
-        m_replayRunning = true;
-    }
+    Replay({ReadReal(words[0]), ReadReal(words[1]), ReadInteger(words[2])});
 }
 
 void ProtocolHandler::ShowPlannedDraw(std::string_view text) {
-    const std::vector<std::string> words = Arguments(text, 4);
-    if (words.size() < 3) {
-        return;
-    }
-    ShotVec shot{};
-    if (m_with.planner.CreateShot(TargetFrom(words), shot) &&
-        m_with.replay.StartReplay(m_gameState, shot, m_shotRandom)) {
-        m_replayRunning = true;
+    // A fourth argument is allowed and ignored.
+    if (const std::optional<ShotVec> shot = PlanToTarget(text)) {
+        Replay(*shot);
     }
 }
 
 void ProtocolHandler::SendPlannedDelivery(std::string_view text) {
+    const std::optional<ShotVec> shot = PlanToTarget(text);
+    if (!shot || !m_with.server.IsConnected()) {
+        return;
+    }
+    m_with.server.SendToServer("BestShot " + FormatReal(shot->vx) + " " + FormatReal(shot->vy) +
+                               " " + std::to_string(shot->curl));
+}
+
+std::optional<ShotVec> ProtocolHandler::PlanToTarget(std::string_view text) {
     const std::vector<std::string> words = Arguments(text, 3);
-    if (words.size() < 3) {
-        return;
-    }
     ShotVec shot{};
-    if (!m_with.planner.CreateShot(TargetFrom(words), shot) || !m_with.server.IsConnected()) {
-        return;
+    if (words.size() < 3 || !m_with.planner.CreateShot(TargetFrom(words), shot)) {
+        return std::nullopt;
     }
-    m_with.server.SendToServer("BestShot " + FormatReal(shot.vx) + " " + FormatReal(shot.vy) + " " +
-                               std::to_string(shot.curl));
+    return shot;
+}
+
+void ProtocolHandler::Replay(ShotVec shot) {
+    if (m_with.replay.StartReplay(m_gameState, shot, m_shotRandom)) {
+        m_replayRunning = true;
+    }
 }
 
 void ProtocolHandler::ShowPosition() {

@@ -5,6 +5,7 @@
 #include <tarnwick/tarnwick.h>
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -73,6 +74,12 @@ private:
     void ReplayServerShot(std::string_view text);
     void ShowPlannedDraw(std::string_view text);
     void SendPlannedDelivery(std::string_view text);
+    // The draw planned to the target in words 1 to 3; empty when a word is
+    // missing or nothing could be planned.
+    std::optional<ShotVec> PlanToTarget(std::string_view text);
+    // Starts the replay of `shot` on the position on show, with the current
+    // random size.
+    void Replay(ShotVec shot);
     void ShowPosition();
 
     RelayCollaborators m_with;
