@@ -69,7 +69,11 @@ float ReadReal(std::string_view text) {
     if (error != std::errc()) {
         return 0.0f; // no number, or one beyond the range of a double
     }
-    if (!std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max()) {
+    // Values from halfway between the largest float and the next power of two
+    // on would round to infinity.
+    const double limit =
+        static_cast<double>(std::numeric_limits<float>::max()) + std::ldexp(1.0, 103);
+    if (!std::isfinite(value) || std::fabs(value) >= limit) {
         return 0.0f;
     }
     return static_cast<float>(value);

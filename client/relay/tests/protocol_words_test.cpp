@@ -57,6 +57,8 @@ TEST(ReadReal, ReadsAsAtofDoes) {
         {"-infinity", 0.0f},
         {"1e999", 0.0f},
         {"1e39", 0.0f},
+        {"3.4028235e38", 3.4028235e38f},
+        {"3.41e38", 0.0f},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(ReadReal(row.text), row.value) << row.text;
