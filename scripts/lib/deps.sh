@@ -9,6 +9,8 @@ SKERROW_PACKAGES=(
     ninja-build
     pkg-config
     clang-format
+    clang
+    libclang-rt-dev
     libbox2d-dev
     libgtest-dev
     libgmock-dev
