@@ -2,6 +2,8 @@
 
 #include "protocol_words.h"
 
+#include <algorithm>
+
 namespace skerrow {
 
 namespace {
@@ -25,6 +27,7 @@ std::optional<std::string> MatchReport::Observe(std::string_view message) {
         m_redTotal = 0;
         m_yellowTotal = 0;
         m_gameOver = false;
+        m_scores.clear();
         return "Game started: " + m_red + " (red) against " + m_yellow + " (yellow)";
     }
     if (SameWord(word, "SCORE")) {
@@ -32,12 +35,14 @@ std::optional<std::string> MatchReport::Observe(std::string_view message) {
         int yellow = 0;
         int ends = 0;
         int last = 0;
+        std::vector<int> scores;
         for (int i = 1; i <= kEnds; ++i) {
             const std::optional<std::string> value = GetToken(text, i, kTextSlot);
             if (!value) {
                 break;
             }
             last = ReadInteger(*value);
+            scores.push_back(last);
             red += last > 0 ? last : 0;
             yellow += last < 0 ? -last : 0;
             ends = i;
@@ -45,6 +50,7 @@ std::optional<std::string> MatchReport::Observe(std::string_view message) {
         if (ends == 0) {
             return std::nullopt;
         }
+        m_scores = std::move(scores);
         m_redTotal = red;
         m_yellowTotal = yellow;
         const std::string result = last > 0   ? m_red + " scores " + std::to_string(last)
@@ -53,11 +59,47 @@ std::optional<std::string> MatchReport::Observe(std::string_view message) {
         return "End " + std::to_string(ends) + ": " + result + "; " +
                Totals(m_red, red, m_yellow, yellow);
     }
+    if (SameWord(word, "SETSTATE")) {
+        if (const std::optional<std::string> lastEnd = GetToken(text, 3)) {
+            m_lastEnd = ReadInteger(*lastEnd);
+        }
+        return std::nullopt;
+    }
     if (SameWord(word, "GAMEOVER")) {
         m_gameOver = true;
-        return "Game over: " + Totals(m_red, m_redTotal, m_yellow, m_yellowTotal);
+        return "Game over: " + Totals(m_red, m_redTotal, m_yellow, m_yellowTotal) + "\n" +
+               ScoreBoard();
     }
     return std::nullopt;
+}
+
+std::string MatchReport::ScoreBoard() const {
+    const std::size_t nameWidth = std::max<std::size_t>({m_red.size(), m_yellow.size(), 6});
+    const auto cell = [](const std::string& text) {
+        // "―" is three bytes in UTF-8 and one column on screen.
+        const std::size_t columns = text == "―" ? 1 : text.size();
+        return std::string(columns < 3 ? 3 - columns : 0, ' ') + text;
+    };
+    const auto row = [&](const std::string& name, int sign, int total) {
+        std::string line = name + std::string(nameWidth - name.size(), ' ') + " |";
+        for (int end = 1; end <= kEnds; ++end) {
+            std::string text;
+            if (end <= static_cast<int>(m_scores.size())) {
+                const int score = m_scores[end - 1] * sign;
+                text = std::to_string(score > 0 ? score : 0);
+            } else if (m_lastEnd >= 1 && m_lastEnd < kEnds && end > m_lastEnd) {
+                text = "―";
+            }
+            line += cell(text);
+        }
+        return line + " |" + cell(std::to_string(total));
+    };
+    std::string header = std::string(nameWidth, ' ') + " |";
+    for (int end = 1; end <= kEnds; ++end) {
+        header += cell(std::to_string(end));
+    }
+    header += " |  T";
+    return header + "\n" + row(m_red, 1, m_redTotal) + "\n" + row(m_yellow, -1, m_yellowTotal);
 }
 
 } // namespace skerrow

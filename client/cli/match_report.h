@@ -3,12 +3,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace skerrow {
 
 // Follows the server's messages of a match and says, in one line each, what a
 // person watching cares about: the game starting with its players, the score
-// after each end, and the game's end with the totals.
+// after each end, and the game's end with the totals and the score board.
 class MatchReport {
 public:
     // The line to print for a server message, if it is such an event.
@@ -21,7 +22,14 @@ public:
     int redTotal() const { return m_redTotal; }
     int yellowTotal() const { return m_yellowTotal; }
 
+    // The score board as the window shows it: a row for red and one for
+    // yellow, each with the name, the points of ends 1 to 10 and the total;
+    // "―" for ends after the last end of the match, blank for ends not played.
+    std::string ScoreBoard() const;
+
 private:
+    std::vector<int> m_scores; // end results so far, positive for red
+    int m_lastEnd = 10;
     std::string m_red = "red";
     std::string m_yellow = "yellow";
     int m_redTotal = 0;

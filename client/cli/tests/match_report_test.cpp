@@ -14,7 +14,10 @@ TEST(MatchReport, FollowsAGameFromStartToEnd) {
     EXPECT_EQ(report.Observe("SCORE 2 0 -3"), "End 3: Bob scores 3; Alice 2 - 3 Bob");
     EXPECT_FALSE(report.Observe("SCORE").has_value());
     EXPECT_FALSE(report.gameOver());
-    EXPECT_EQ(report.Observe("GAMEOVER"), "Game over: Alice 2 - 3 Bob");
+    EXPECT_EQ(report.Observe("GAMEOVER"), "Game over: Alice 2 - 3 Bob\n" + report.ScoreBoard());
+    EXPECT_EQ(report.ScoreBoard(), "       |  1  2  3  4  5  6  7  8  9 10 |  T\n"
+                                   "Alice  |  2  0  0                      |  2\n"
+                                   "Bob    |  0  0  3                      |  3");
     EXPECT_TRUE(report.gameOver());
     EXPECT_EQ(report.redTotal(), 2);
     EXPECT_EQ(report.yellowTotal(), 3);
@@ -23,4 +26,14 @@ TEST(MatchReport, FollowsAGameFromStartToEnd) {
     report.Observe("NEWGAME Bob Alice");
     EXPECT_FALSE(report.gameOver());
     EXPECT_EQ(report.redTotal(), 0);
+}
+
+TEST(MatchReport, BoardMarksEndsAfterTheLastEnd) {
+    MatchReport report;
+    report.Observe("NEWGAME LongPlayerName B");
+    report.Observe("SETSTATE 0 0 2 0");
+    report.Observe("SCORE -1 0");
+    EXPECT_EQ(report.ScoreBoard(), "               |  1  2  3  4  5  6  7  8  9 10 |  T\n"
+                                   "LongPlayerName |  0  0  ―  ―  ―  ―  ―  ―  ―  ― |  0\n"
+                                   "B              |  1  0  ―  ―  ―  ―  ―  ―  ―  ― |  1");
 }
