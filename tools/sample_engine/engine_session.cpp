@@ -1,0 +1,141 @@
+#include "engine_session.h"
+
+#include "message_framing.h"
+#include "protocol_words.h"
+
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
+namespace sample_engine {
+
+using skerrow::GetToken;
+using skerrow::SameWord;
+
+namespace {
+
+constexpr int kStonesPerEnd = 16;
+constexpr int kStonesPerSide = kStonesPerEnd / 2;
+
+GameState ClearedPosition() {
+    GameState state{};
+    state.lastEnd = 10;
+    return state;
+}
+
+// Word `index` of the message as a number; nothing when the word is missing.
+std::optional<float> RealWord(std::string_view message, std::size_t index) {
+    const std::optional<std::string> word = GetToken(message, index);
+    if (!word) {
+        return std::nullopt;
+    }
+    return skerrow::ReadReal(*word);
+}
+
+std::optional<int> IntegerWord(std::string_view message, std::size_t index) {
+    const std::optional<std::string> word = GetToken(message, index);
+    if (!word) {
+        return std::nullopt;
+    }
+    return skerrow::ReadInteger(*word);
+}
+
+} // namespace
+
+std::chrono::milliseconds ThinkingTime(const GameState& state, long long remainingMs,
+                                       int maxThinkMs) {
+    const long long cap = std::max(0, maxThinkMs);
+    if (remainingMs < 0) {
+        return std::chrono::milliseconds(cap);
+    }
+    // The stones of this end still to play, the one about to go included,
+    // then those of the ends after it.
+    const int thisEnd = std::clamp((kStonesPerEnd + 1 - state.shotNumber) / 2, 1, kStonesPerSide);
+    const int laterEnds = std::max(0, state.lastEnd - state.currentEnd - 1);
+    const long long stones = thisEnd + static_cast<long long>(laterEnds) * kStonesPerSide;
+    const long long share = remainingMs / stones;
+    return std::chrono::milliseconds(std::min(cap, share - share / 5));
+}
+
+EngineSession::EngineSession(EngineOptions options, ShotChooser::Clock clock)
+    : m_options(options), m_chooser(options.randomSize, std::move(clock)), m_rng(options.seed),
+      m_state(ClearedPosition()) {}
+
+std::optional<std::string> EngineSession::HandleMessage(std::string_view message) {
+    const std::string word = GetToken(message, 0).value_or("");
+    if (SameWord(word, "ISREADY")) {
+        return "READYOK";
+    }
+    if (SameWord(word, "NEWGAME")) {
+        m_state = ClearedPosition();
+    } else if (SameWord(word, "POSITION")) {
+        // As many stones as there are pairs of numbers; the shot number comes
+        // with the SETSTATE that follows.
+        for (std::size_t k = 0; k < kStonesPerEnd; ++k) {
+            const std::optional<float> x = RealWord(message, 2 * k + 1);
+            const std::optional<float> y = RealWord(message, 2 * k + 2);
+            if (!x || !y) {
+                break;
+            }
+            m_state.stones[k] = {*x, *y};
+        }
+    } else if (SameWord(word, "SETSTATE")) {
+        const std::optional<int> shot = IntegerWord(message, 1);
+        const std::optional<int> end = IntegerWord(message, 2);
+        const std::optional<int> lastEnd = IntegerWord(message, 3);
+        const std::optional<int> turn = IntegerWord(message, 4);
+        if (shot && end && lastEnd && turn) {
+            m_state.shotNumber = *shot;
+            m_state.currentEnd = *end;
+            m_state.lastEnd = *lastEnd;
+            m_state.turnFlag = *turn;
+        }
+    } else if (SameWord(word, "SCORE")) {
+        // Kept for engines that play to the match score. The server signs
+        // these by colour (positive for red), not by the order of delivery
+        // as the library does; the choice of a shot reads only the entry of
+        // the current end, which every simulation rewrites.
+        for (std::size_t i = 0; i < std::size(m_state.endScores); ++i) {
+            const std::optional<int> score = IntegerWord(message, i + 1);
+            if (!score) {
+                break;
+            }
+            m_state.endScores[i] = *score;
+        }
+    } else if (SameWord(word, "GO")) {
+        return BestShot(message);
+    }
+    // RUNSHOT, GAMEOVER and anything unknown need no answer: the server
+    // reports the position after every shot.
+    return std::nullopt;
+}
+
+std::string EngineSession::BestShot(std::string_view message) {
+    ShotVec shot{};
+    if (m_options.plain) {
+        shot = DrawToTheTee();
+    } else {
+        // GO redMs yellowMs: the clock of the side to deliver.
+        const std::optional<int> remaining = IntegerWord(message, m_state.turnFlag == 0 ? 1 : 2);
+        const auto budget = ThinkingTime(m_state, remaining.value_or(-1), m_options.maxThinkMs);
+        shot = m_chooser.Choose(m_state, budget, m_rng);
+    }
+    return "BESTSHOT " + skerrow::FormatReal(shot.vx) + " " + skerrow::FormatReal(shot.vy) + " " +
+           std::to_string(shot.curl);
+}
+
+void EngineSession::Run(std::istream& in, std::ostream& out) {
+    skerrow::ZeroFramer framer;
+    // Byte by byte, because a read must not wait for more than the server has
+    // sent: the next message comes only after the answer to this one.
+    char byte = 0;
+    while (in.get(byte)) {
+        for (const std::string& message : framer.Feed(std::string_view(&byte, 1)).messages) {
+            if (const std::optional<std::string> answer = HandleMessage(message)) {
+                out << *answer << '\n' << std::flush;
+            }
+        }
+    }
+}
+
+} // namespace sample_engine

@@ -1,0 +1,68 @@
+#pragma once
+
+// The sample engine's side of the engine protocol: it keeps the position that
+// the match server reports and answers ISREADY and GO.
+//
+// Messages arrive on standard input as text followed by one zero byte; each
+// answer is one line on standard output, flushed at once so that the relay
+// sees it while the engine waits for the next message.
+
+#include "shot_chooser.h"
+
+#include <tarnwick/tarnwick.h>
+
+#include <chrono>
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <random>
+#include <string>
+#include <string_view>
+
+namespace sample_engine {
+
+struct EngineOptions {
+    // Delivery error that the server adds, as an offset at the tee in metres.
+    float randomSize = 0.1f;
+    // Seed of the engine's own delivery errors; equal seeds think alike.
+    unsigned seed = 1;
+    // Always draw to the tee instead of thinking (the baseline opponent).
+    bool plain = false;
+    // Longest think for one stone, in milliseconds.
+    int maxThinkMs = 3000;
+};
+
+// Time to think about one stone: an equal share of `remainingMs` (the side's
+// clock for the rest of the game) for each stone the side still has to play,
+// lessened by a fifth for the relay and the pipes, and at most `maxThinkMs`.
+// A negative `remainingMs` means the clock is unknown: then `maxThinkMs`.
+std::chrono::milliseconds ThinkingTime(const GameState& state, long long remainingMs,
+                                       int maxThinkMs);
+
+class EngineSession {
+public:
+    explicit EngineSession(EngineOptions options,
+                           ShotChooser::Clock clock = std::chrono::steady_clock::now);
+
+    // Handles one message (without its zero byte) and returns the line to
+    // answer with, without its newline; nothing for messages that need no
+    // answer and for words the engine does not know.
+    std::optional<std::string> HandleMessage(std::string_view message);
+
+    // Reads messages from `in` until it ends and writes each answer to `out`
+    // as a line, flushed.
+    void Run(std::istream& in, std::ostream& out);
+
+    // The position as the server last reported it.
+    const GameState& state() const { return m_state; }
+
+private:
+    std::string BestShot(std::string_view message);
+
+    EngineOptions m_options;
+    ShotChooser m_chooser;
+    std::mt19937 m_rng;
+    GameState m_state{};
+};
+
+} // namespace sample_engine

@@ -1,0 +1,89 @@
+// sample-engine: a thinking engine for the match server, through a relay.
+// It reads the server's messages on standard input and answers on standard
+// output; see engine_session.h for the protocol and shot_chooser.h for how it
+// picks a shot.
+
+#include "engine_session.h"
+
+#include <charconv>
+#include <iostream>
+#include <string>
+#include <string_view>
+
+using sample_engine::EngineOptions;
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "Usage: sample-engine [--random R] [--seed N] [--plain] [--max-think-ms MS]\n"
+    "\n"
+    "A thinking engine: reads zero-terminated messages from the match server on\n"
+    "standard input and answers ISREADY and GO on standard output, one line each.\n"
+    "\n"
+    "  --random R         delivery error the server adds, as an offset at the tee\n"
+    "                     in metres (default 0.1); the engine plans for it\n"
+    "  --seed N           seed of the errors the engine samples (default 1)\n"
+    "  --plain            always draw to the tee, without thinking\n"
+    "  --max-think-ms MS  longest think for one stone (default 3000); less when\n"
+    "                     the clock in GO leaves less\n";
+
+template <typename Number> bool ReadNumber(std::string_view text, Number& value) {
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return result.ec == std::errc() && result.ptr == text.data() + text.size();
+}
+
+// Reads the options into `options`; on a mistake says what is wrong on stderr.
+bool ParseOptions(int argc, char** argv, EngineOptions& options, bool& help) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view name = argv[i];
+        if (name == "--help") {
+            help = true;
+            continue;
+        }
+        if (name == "--plain") {
+            options.plain = true;
+            continue;
+        }
+        const bool takesValue = name == "--random" || name == "--seed" || name == "--max-think-ms";
+        if (!takesValue) {
+            std::cerr << "sample-engine: unknown option '" << name << "'\n";
+            return false;
+        }
+        if (i + 1 >= argc) {
+            std::cerr << "sample-engine: " << name << " needs a value\n";
+            return false;
+        }
+        const std::string_view value = argv[++i];
+        bool good = false;
+        if (name == "--random") {
+            good = ReadNumber(value, options.randomSize) && options.randomSize >= 0.0f;
+        } else if (name == "--seed") {
+            good = ReadNumber(value, options.seed);
+        } else {
+            good = ReadNumber(value, options.maxThinkMs) && options.maxThinkMs >= 0;
+        }
+        if (!good) {
+            std::cerr << "sample-engine: bad value '" << value << "' of " << name << "\n";
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    EngineOptions options;
+    bool help = false;
+    if (!ParseOptions(argc, argv, options, help)) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    if (help) {
+        std::cout << kUsage;
+        return 0;
+    }
+    sample_engine::EngineSession session(options);
+    session.Run(std::cin, std::cout);
+    return 0;
+}

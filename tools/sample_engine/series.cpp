@@ -1,0 +1,171 @@
+// engine-series: the sample engine against the plain engine, which always
+// draws to the tee, in-process and under the match server's rules. It shows
+// whether a change to the thinking makes the engine stronger.
+//
+// The rules: the first named side (red) delivers first in the first end;
+// after an end the side that scored delivers first in the next one, after a
+// blank end the order stays; every delivery is played by Simulation with the
+// server's delivery error. Colours swap every game.
+
+#include "engine_session.h"
+#include "shot_chooser.h"
+
+#include <tarnwick/tarnwick.h>
+
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <random>
+#include <string>
+#include <string_view>
+
+using sample_engine::DrawToTheTee;
+using sample_engine::ShotChooser;
+
+namespace {
+
+constexpr int kStonesPerEnd = 16;
+constexpr int kRed = 0;
+constexpr int kYellow = 1;
+
+constexpr std::string_view kUsage =
+    "Usage: engine-series [--games G] [--ends E] [--max-think-ms MS] [--seed N]\n"
+    "                     [--random R]\n"
+    "\n"
+    "Plays G games (default 20) of E ends (1 to 10, default 10) between the\n"
+    "sample engine and an engine that always draws to the tee, colours swapped\n"
+    "every game, and prints every result and the sample engine's record.\n"
+    "\n"
+    "  --max-think-ms MS  the sample engine's time for one stone (default 100)\n"
+    "  --seed N           seed of the sample engine's sampling (default 1)\n"
+    "  --random R         delivery error the server adds, in metres at the tee\n"
+    "                     (default 0.1)\n";
+
+struct SeriesOptions {
+    int games = 20;
+    int ends = 10;
+    int maxThinkMs = 100;
+    unsigned seed = 1;
+    float randomSize = 0.1f;
+};
+
+template <typename Number> bool ReadNumber(std::string_view text, Number& value) {
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return result.ec == std::errc() && result.ptr == text.data() + text.size();
+}
+
+bool ParseOptions(int argc, char** argv, SeriesOptions& options, bool& help) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view name = argv[i];
+        if (name == "--help") {
+            help = true;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            std::cerr << "engine-series: '" << name << "' is unknown or lacks a value\n";
+            return false;
+        }
+        const std::string_view value = argv[++i];
+        bool good = false;
+        if (name == "--games") {
+            good = ReadNumber(value, options.games) && options.games > 0;
+        } else if (name == "--ends") {
+            good = ReadNumber(value, options.ends) && options.ends >= 1 && options.ends <= 10;
+        } else if (name == "--max-think-ms") {
+            good = ReadNumber(value, options.maxThinkMs) && options.maxThinkMs >= 0;
+        } else if (name == "--seed") {
+            good = ReadNumber(value, options.seed);
+        } else if (name == "--random") {
+            good = ReadNumber(value, options.randomSize) && options.randomSize >= 0.0f;
+        }
+        if (!good) {
+            std::cerr << "engine-series: bad option '" << name << " " << value << "'\n";
+            return false;
+        }
+    }
+    return true;
+}
+
+// Points of each colour in one game.
+struct GameResult {
+    int red = 0;
+    int yellow = 0;
+};
+
+GameResult PlayGame(const SeriesOptions& options, bool sampleIsRed, const ShotChooser& chooser,
+                    std::mt19937& rng) {
+    GameResult result;
+    GameState state{};
+    state.lastEnd = options.ends;
+    int firstToDeliver = kRed;
+    for (int end = 0; end < options.ends; ++end) {
+        state.currentEnd = end;
+        state.shotNumber = 0;
+        state.turnFlag = firstToDeliver;
+        for (StonePosition& stone : state.stones) {
+            stone = {0.0f, 0.0f};
+        }
+        for (int shot = 0; shot < kStonesPerEnd; ++shot) {
+            const bool sampleToPlay = (state.turnFlag == kRed) == sampleIsRed;
+            const ShotVec delivery =
+                sampleToPlay
+                    ? chooser.Choose(state, std::chrono::milliseconds(options.maxThinkMs), rng)
+                    : DrawToTheTee();
+            // As on the match server: the library adds the delivery error.
+            Simulation(&state, delivery, options.randomSize, nullptr, -1);
+        }
+        // A positive end score counts for the side that delivered first.
+        const int score = state.endScores[end];
+        const int scorer = score > 0 ? firstToDeliver : 1 - firstToDeliver;
+        if (score != 0) {
+            (scorer == kRed ? result.red : result.yellow) += std::abs(score);
+            firstToDeliver = scorer;
+        }
+    }
+    return result;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    SeriesOptions options;
+    bool help = false;
+    if (!ParseOptions(argc, argv, options, help)) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    if (help) {
+        std::cout << kUsage;
+        return 0;
+    }
+
+    const ShotChooser chooser(options.randomSize);
+    std::mt19937 rng(options.seed);
+    int wins = 0;
+    int losses = 0;
+    int draws = 0;
+    int pointsFor = 0;
+    int pointsAgainst = 0;
+    const auto start = std::chrono::steady_clock::now();
+    for (int game = 0; game < options.games; ++game) {
+        const bool sampleIsRed = game % 2 == 0;
+        const GameResult result = PlayGame(options, sampleIsRed, chooser, rng);
+        const int mine = sampleIsRed ? result.red : result.yellow;
+        const int theirs = sampleIsRed ? result.yellow : result.red;
+        pointsFor += mine;
+        pointsAgainst += theirs;
+        const char* verdict = mine > theirs ? "win" : mine < theirs ? "loss" : "draw";
+        (mine > theirs ? wins : mine < theirs ? losses : draws) += 1;
+        std::printf("game %2d: sample (%s) %2d - %2d plain (%s): %s\n", game + 1,
+                    sampleIsRed ? "red" : "yellow", mine, theirs, sampleIsRed ? "yellow" : "red",
+                    verdict);
+        std::fflush(stdout);
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("sample engine: %d-%d-%d (wins-losses-draws), points %d-%d, %.1f s\n", wins, losses,
+                draws, pointsFor, pointsAgainst, seconds);
+    return 0;
+}

@@ -1,0 +1,267 @@
+#include "match_server.h"
+
+#include "player_connection.h"
+#include "server_messages.h"
+
+#include <QDir>
+#include <QHostAddress>
+#include <QTcpSocket>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <utility>
+
+namespace skerrow {
+
+namespace {
+
+QString Quoted(const QByteArray& message) {
+    constexpr qsizetype kShown = 80;
+    QString text = QString::fromUtf8(message.left(kShown));
+    if (message.size() > kShown) {
+        text += QStringLiteral("...");
+    }
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+} // namespace
+
+MatchServer::MatchServer(ServerOptions options, std::FILE* out, std::FILE* err, QObject* parent)
+    : QObject(parent), m_options(std::move(options)), m_out(out), m_err(err) {
+    m_alarm.setSingleShot(true);
+    m_alarm.setTimerType(Qt::PreciseTimer);
+    connect(&m_alarm, &QTimer::timeout, this, [this] {
+        if (m_referee) {
+            m_referee->OnAlarm();
+        }
+    });
+    m_closeTimer.setSingleShot(true);
+    connect(&m_closeTimer, &QTimer::timeout, this, [this] {
+        for (PlayerConnection* connection : m_seats) {
+            if (connection != nullptr && connection->isOpen()) {
+                Note("a player did not close its connection; dropped");
+                connection->Abort();
+            }
+        }
+        FinishWhenClosed();
+    });
+    connect(&m_listener, &QTcpServer::newConnection, this, &MatchServer::OnNewConnection);
+}
+
+MatchServer::~MatchServer() {
+    m_alarm.stop();
+    // The connections go before the referee and the record they report to.
+    qDeleteAll(findChildren<PlayerConnection*>(Qt::FindDirectChildrenOnly));
+}
+
+bool MatchServer::Start() {
+    if (!m_options.recordsFolder.isEmpty() && !QDir().mkpath(m_options.recordsFolder)) {
+        Say(m_err, QStringLiteral("skerrow-server: cannot create the records folder %1")
+                       .arg(m_options.recordsFolder));
+        return false;
+    }
+    const QHostAddress address(m_options.address);
+    if (!m_listener.listen(address, m_options.port)) {
+        Say(m_err, QStringLiteral("skerrow-server: cannot listen on %1 port %2: %3")
+                       .arg(m_options.address)
+                       .arg(m_options.port)
+                       .arg(m_listener.errorString()));
+        return false;
+    }
+    m_port = m_listener.serverPort();
+    const QString shown = address.protocol() == QAbstractSocket::IPv6Protocol
+                              ? QStringLiteral("[%1]").arg(address.toString())
+                              : address.toString();
+    Say(m_out, QStringLiteral("Listening on %1:%2").arg(shown).arg(m_port));
+    return true;
+}
+
+void MatchServer::OnNewConnection() {
+    while (QTcpSocket* socket = m_listener.nextPendingConnection()) {
+        auto* connection = new PlayerConnection(socket, this);
+        if (m_referee) {
+            connection->Abort();
+            connection->deleteLater();
+            continue;
+        }
+        Note(QStringLiteral("connection from %1").arg(connection->peer()).toStdString());
+        connect(connection, &PlayerConnection::messageReceived, this,
+                [this, connection](const QByteArray& message) {
+                    const int seat = SeatOf(connection);
+                    if (m_referee && seat >= 0) {
+                        m_referee->OnMessage(
+                            seat, std::string_view(message.constData(),
+                                                   static_cast<std::size_t>(message.size())));
+                    } else {
+                        OnLobbyMessage(connection, message);
+                    }
+                });
+        connect(connection, &PlayerConnection::messagesDropped, this, [this](qsizetype count) {
+            Note(std::to_string(count) + " over-long message(s) from a player dropped");
+        });
+        // Queued, so that a connection that goes down while the referee is
+        // still at work on one of its calls is reported after that call.
+        connect(
+            connection, &PlayerConnection::closed, connection,
+            [this, connection] {
+                const int seat = SeatOf(connection);
+                if (m_referee && seat >= 0) {
+                    m_referee->OnDisconnected(seat);
+                    if (m_referee->isOver()) {
+                        FinishWhenClosed();
+                    }
+                } else {
+                    OnLobbyClosed(connection);
+                }
+            },
+            Qt::QueuedConnection);
+        QTimer::singleShot(std::chrono::milliseconds(m_options.match.readyMs), connection,
+                           [this, connection] {
+                               if (SeatOf(connection) < 0) {
+                                   Drop(connection, QStringLiteral("sent no LOGIN in time"));
+                               }
+                           });
+    }
+}
+
+void MatchServer::OnLobbyMessage(PlayerConnection* connection, const QByteArray& message) {
+    const int seat = SeatOf(connection);
+    if (seat >= 0) {
+        Note(m_names[seat] + " waits for an opponent; ignored " + Quoted(message).toStdString());
+        return;
+    }
+    const std::optional<LoginRequest> login =
+        ParseLogin(std::string_view(message.constData(), static_cast<std::size_t>(message.size())));
+    if (!login) {
+        Drop(connection, QStringLiteral("sent %1 instead of LOGIN").arg(Quoted(message)));
+        return;
+    }
+    const int free = m_seats[0] == nullptr ? 0 : 1;
+    m_seats[free] = connection;
+    m_names[free] = login->name;
+    Note(login->name + " logged in as " + login->id + " from " + connection->peer().toStdString());
+    if (m_seats[0] != nullptr && m_seats[1] != nullptr) {
+        StartMatch();
+    }
+}
+
+void MatchServer::OnLobbyClosed(PlayerConnection* connection) {
+    const int seat = SeatOf(connection);
+    if (seat >= 0) {
+        Note(m_names[seat] + " left before the match began");
+        m_seats[seat] = nullptr;
+    }
+    connection->deleteLater();
+}
+
+void MatchServer::Drop(PlayerConnection* connection, const QString& reason) {
+    Note(QStringLiteral("%1 %2; connection closed").arg(connection->peer(), reason).toStdString());
+    connection->Abort();
+    connection->deleteLater();
+}
+
+void MatchServer::StartMatch() {
+    m_listener.close();
+    for (PlayerConnection* connection :
+         findChildren<PlayerConnection*>(Qt::FindDirectChildrenOnly)) {
+        if (SeatOf(connection) < 0 && connection->isOpen()) {
+            Drop(connection, QStringLiteral("came after the two players"));
+        }
+    }
+    Note(m_names[0] + " and " + m_names[1] + " play");
+    RefereeHost& host = *this;
+    m_referee = std::make_unique<MatchReferee>(m_options.match, m_names, host, m_clock);
+    m_referee->Start();
+}
+
+int MatchServer::SeatOf(const PlayerConnection* connection) const {
+    for (int seat = 0; seat < 2; ++seat) {
+        if (m_seats[seat] == connection) {
+            return seat;
+        }
+    }
+    return -1;
+}
+
+void MatchServer::CloseAll() {
+    if (m_finished) {
+        return;
+    }
+    m_alarm.stop();
+    for (PlayerConnection* connection : m_seats) {
+        if (connection != nullptr) {
+            connection->Close();
+        }
+    }
+    m_closeTimer.start(kCloseWaitMs);
+    FinishWhenClosed();
+}
+
+void MatchServer::FinishWhenClosed() {
+    const bool open = std::any_of(m_seats.begin(), m_seats.end(),
+                                  [](PlayerConnection* c) { return c != nullptr && c->isOpen(); });
+    if (open || m_finished) {
+        return;
+    }
+    m_finished = true;
+    m_closeTimer.stop();
+    Q_EMIT finished(0);
+}
+
+void MatchServer::SendTo(int seat, std::string_view text) {
+    if (seat >= 0 && seat < 2 && m_seats[seat] != nullptr) {
+        m_seats[seat]->Send(text);
+    }
+}
+
+void MatchServer::SetAlarm(std::optional<std::int64_t> delayMs) {
+    if (!delayMs) {
+        m_alarm.stop();
+        return;
+    }
+    m_alarm.start(std::chrono::milliseconds(std::clamp<std::int64_t>(*delayMs, 0, INT_MAX)));
+}
+
+void MatchServer::BeginRecord(int game, const std::string& red, const std::string& yellow) {
+    if (m_options.recordsFolder.isEmpty()) {
+        return;
+    }
+    if (!m_record.Open(m_options.recordsFolder, game, red, yellow)) {
+        Note("cannot write the record " + m_record.fileName().toStdString() + ": " +
+             m_record.errorString().toStdString());
+    }
+}
+
+void MatchServer::WriteRecord(std::string_view line) {
+    if (m_record.isOpen() && !m_record.WriteLine(line)) {
+        Note("cannot write the record " + m_record.fileName().toStdString() + ": " +
+             m_record.errorString().toStdString());
+        m_record.Close();
+    }
+}
+
+void MatchServer::EndRecord() {
+    m_record.Close();
+}
+
+void MatchServer::Announce(std::string_view line) {
+    Say(m_out, QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+}
+
+void MatchServer::Note(std::string_view line) {
+    Say(m_err, QStringLiteral("skerrow-server: ") +
+                   QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+}
+
+void MatchServer::MatchOver() {
+    // Not from inside the referee's call: closing may report at once.
+    QTimer::singleShot(0, this, &MatchServer::CloseAll);
+}
+
+void MatchServer::Say(std::FILE* stream, const QString& line) {
+    std::fprintf(stream, "%s\n", line.toUtf8().constData());
+    std::fflush(stream);
+}
+
+} // namespace skerrow

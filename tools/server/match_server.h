@@ -1,0 +1,91 @@
+#pragma once
+
+// The match server on Qt's event loop: listens, takes the first two players
+// that log in, hands their messages and the alarm to a MatchReferee, carries
+// out what the referee says (messages, records, result lines) and, once the
+// match is over, closes both connections and reports that it has finished.
+// Nothing blocks.
+
+#include "game_record_file.h"
+#include "match_referee.h"
+#include "server_options.h"
+#include "steady_clock.h"
+
+#include <QObject>
+#include <QTcpServer>
+#include <QTimer>
+
+#include <array>
+#include <cstdio>
+#include <memory>
+
+namespace skerrow {
+
+class PlayerConnection;
+
+class MatchServer : public QObject, private RefereeHost {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(MatchServer)
+
+public:
+    // Longest wait for the players' connections to close after the match,
+    // in milliseconds; then they are dropped.
+    static constexpr int kCloseWaitMs = 5000;
+
+    // `out` receives the listening line and the result lines, `err` remarks
+    // and errors; both are owned by the caller and flushed after every line.
+    MatchServer(ServerOptions options, std::FILE* out, std::FILE* err, QObject* parent = nullptr);
+    ~MatchServer() override;
+
+    // Starts listening and writes "Listening on ADDRESS:PORT" to `out`. False,
+    // with the reason written to `err`, when it cannot listen or cannot create
+    // the records folder.
+    bool Start();
+
+    // The port listened on, once Start() has succeeded.
+    quint16 port() const { return m_port; }
+
+Q_SIGNALS:
+    // The match is over and both connections are closed; `status` is the
+    // program's exit status.
+    void finished(int status);
+
+private:
+    void OnNewConnection();
+    void OnLobbyMessage(PlayerConnection* connection, const QByteArray& message);
+    void OnLobbyClosed(PlayerConnection* connection);
+    void Drop(PlayerConnection* connection, const QString& reason);
+    void StartMatch();
+    void CloseAll();
+    void FinishWhenClosed();
+    int SeatOf(const PlayerConnection* connection) const;
+
+    // RefereeHost
+    void SendTo(int seat, std::string_view text) override;
+    void SetAlarm(std::optional<std::int64_t> delayMs) override;
+    void BeginRecord(int game, const std::string& red, const std::string& yellow) override;
+    void WriteRecord(std::string_view line) override;
+    void EndRecord() override;
+    void Announce(std::string_view line) override;
+    void Note(std::string_view line) override;
+    void MatchOver() override;
+
+    void Say(std::FILE* stream, const QString& line);
+
+    ServerOptions m_options;
+    std::FILE* m_out;
+    std::FILE* m_err;
+    QTcpServer m_listener;
+    QTimer m_alarm;
+    QTimer m_closeTimer;
+    SteadyClock m_clock;
+    // The logged-in players, by seat; null while a seat is free.
+    std::array<PlayerConnection*, 2> m_seats{};
+    std::array<std::string, 2> m_names;
+    std::unique_ptr<MatchReferee> m_referee;
+    GameRecordFile m_record;
+    quint16 m_port = 0;
+    bool m_finished = false;
+};
+
+} // namespace skerrow

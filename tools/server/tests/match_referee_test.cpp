@@ -1,0 +1,489 @@
+// The rules of a match, without sockets: scripted players answer through the
+// referee's calls, a fake clock stands for time, and a fake host records what
+// each player was sent. Deliveries are played with no random error, so every
+// result is fixed.
+#include "match_referee.h"
+#include "protocol_words.h"
+#include "server_messages.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+
+using namespace skerrow;
+
+namespace {
+
+constexpr const char* kThrowAway = "BESTSHOT 0 0 0";
+constexpr const char* kNoDeliveryPlayed = "RUNSHOT 0.000000 0.000000 0";
+
+class FakeClock final : public MatchClock {
+public:
+    std::int64_t NowMs() const override { return now; }
+    std::int64_t now = 50000;
+};
+
+// The turn a player was last told of by SETSTATE.
+struct Turn {
+    int shot = 0;
+    int end = 0;
+    int colour = 0;
+};
+
+class FakeHost final : public RefereeHost {
+public:
+    void SendTo(int seat, std::string_view text) override {
+        sent[seat].emplace_back(text);
+        if (text.substr(0, 3) == "GO ") {
+            asked = seat;
+        }
+        if (text.substr(0, 9) == "SETSTATE ") {
+            std::istringstream words{std::string(text.substr(9))};
+            int lastEnd = 0;
+            words >> turn.shot >> turn.end >> lastEnd >> turn.colour;
+        }
+    }
+    void SetAlarm(std::optional<std::int64_t> delayMs) override { alarm = delayMs; }
+    void BeginRecord(int game, const std::string& red, const std::string& yellow) override {
+        recordNames.push_back(std::to_string(game) + " " + red + " " + yellow);
+        recordOpen = true;
+    }
+    void WriteRecord(std::string_view line) override {
+        EXPECT_TRUE(recordOpen) << line;
+        records.emplace_back(line);
+    }
+    void EndRecord() override { recordOpen = false; }
+    void Announce(std::string_view line) override { announced.emplace_back(line); }
+    void Note(std::string_view) override {}
+    void MatchOver() override { ++overCalls; }
+
+    // Messages sent to `seat` whose command word is `word`.
+    std::vector<std::string> Sent(int seat, std::string_view word) const {
+        std::vector<std::string> found;
+        for (const std::string& message : sent[seat]) {
+            if (message.substr(0, message.find(' ')) == word) {
+                found.push_back(message);
+            }
+        }
+        return found;
+    }
+    // Record lines of one event, parsed.
+    std::vector<QJsonObject> Events(const QString& name) const {
+        std::vector<QJsonObject> found;
+        for (const std::string& line : records) {
+            const QJsonObject object =
+                QJsonDocument::fromJson(QByteArray::fromStdString(line)).object();
+            if (object.value("event").toString() == name) {
+                found.push_back(object);
+            }
+        }
+        return found;
+    }
+
+    std::array<std::vector<std::string>, 2> sent;
+    std::optional<int> asked;
+    Turn turn;
+    std::optional<std::int64_t> alarm;
+    std::vector<std::string> recordNames;
+    std::vector<std::string> records;
+    bool recordOpen = false;
+    std::vector<std::string> announced;
+    int overCalls = 0;
+};
+
+// What a scripted player answers to GO, knowing its seat and the turn.
+using Strategy = std::function<std::string(int seat, const Turn& turn)>;
+
+std::string DrawToTee() {
+    ShotVec shot{};
+    CreateShot({2.375f, 4.88f, 0}, &shot);
+    return "BESTSHOT " + FormatReal(shot.vx) + " " + FormatReal(shot.vy) + " 0";
+}
+
+// Draws to the tee with `colour`'s first stone in the ends listed, throws
+// every other stone away.
+Strategy DrawFirstStone(std::function<bool(int end, int colour)> draws) {
+    return [draws](int, const Turn& turn) {
+        return turn.shot < 2 && draws(turn.end, turn.colour) ? DrawToTee() : kThrowAway;
+    };
+}
+
+class Referee : public ::testing::Test {
+protected:
+    void Begin(MatchConfig config) {
+        config.randomSize = 0.0f;
+        m_referee = std::make_unique<MatchReferee>(
+            config, std::array<std::string, 2>{"Alice", "Bob"}, m_host, m_clock);
+        m_referee->Start();
+    }
+
+    void BothReady() {
+        m_referee->OnMessage(0, "READYOK");
+        m_referee->OnMessage(1, "READYOK");
+    }
+
+    // Answers every GO as `strategy` says until nobody is asked any more.
+    void PlayOut(const Strategy& strategy) {
+        for (int answers = 0; m_host.asked && answers < 2000; ++answers) {
+            const int seat = *std::exchange(m_host.asked, std::nullopt);
+            m_referee->OnMessage(seat, strategy(seat, m_host.turn));
+        }
+    }
+
+    // Answers the pending GO; the seat must be `seat`.
+    void Answer(int seat, std::string_view text) {
+        ASSERT_EQ(m_host.asked, seat);
+        m_host.asked.reset();
+        m_referee->OnMessage(seat, text);
+    }
+
+    FakeClock m_clock;
+    FakeHost m_host;
+    std::unique_ptr<MatchReferee> m_referee;
+};
+
+std::vector<std::string> PositionNumbers(const std::string& position) {
+    std::istringstream words(position);
+    std::vector<std::string> numbers;
+    std::string word;
+    words >> word;
+    while (words >> word) {
+        numbers.push_back(word);
+    }
+    return numbers;
+}
+
+TEST_F(Referee, PlaysAOneEndGameInTheDocumentedOrder) {
+    Begin({.ends = 1, .games = 1});
+    EXPECT_EQ(m_host.alarm, 30000); // the wait for READYOK
+    BothReady();
+    PlayOut(DrawFirstStone([](int, int colour) { return colour == kRed; }));
+
+    // Everything but GO reaches both players, in the same order.
+    for (int seat = 0; seat < 2; ++seat) {
+        std::vector<std::string> expected = {"NEWGAME Alice Bob", "ISREADY"};
+        for (int shot = 0; shot < 16; ++shot) {
+            const int colour = shot % 2;
+            expected.push_back("POSITION");
+            expected.push_back(FormatSetState(shot, 0, 1, colour));
+            if (colour == seat) {
+                expected.push_back("GO");
+            }
+            expected.push_back("RUNSHOT");
+        }
+        expected.push_back("SCORE 1");
+        expected.push_back("GAMEOVER");
+        std::vector<std::string> words;
+        for (const std::string& message : m_host.sent[seat]) {
+            const bool whole = message.rfind("SETSTATE", 0) == 0 ||
+                               message.rfind("NEWGAME", 0) == 0 || message.rfind("SCORE", 0) == 0;
+            words.push_back(whole ? message : message.substr(0, message.find(' ')));
+        }
+        EXPECT_EQ(words, expected) << "seat " << seat;
+    }
+    std::vector<std::string> withoutGo = m_host.sent[1];
+    std::erase_if(withoutGo, [](const std::string& m) { return m.rfind("GO ", 0) == 0; });
+    std::vector<std::string> redWithoutGo = m_host.sent[0];
+    std::erase_if(redWithoutGo, [](const std::string& m) { return m.rfind("GO ", 0) == 0; });
+    EXPECT_EQ(withoutGo, redWithoutGo);
+
+    // The clock did not move, so every GO shows the whole budget.
+    EXPECT_EQ(m_host.Sent(0, "GO").front(), "GO 300000 300000");
+    // With no random error, the delivery played is the one asked for.
+    const std::vector<std::string> shots = m_host.Sent(0, "RUNSHOT");
+    EXPECT_EQ(shots[0], "RUN" + DrawToTee().substr(4));
+    EXPECT_EQ(shots[1], kNoDeliveryPlayed);
+
+    // The positions: empty, then red's stone on the tee, then yellow's
+    // stone left at the delivery point, then dropped when the next shot began.
+    const std::vector<std::string> positions = m_host.Sent(0, "POSITION");
+    ASSERT_EQ(positions.size(), 16u);
+    for (const std::string& number : PositionNumbers(positions[0])) {
+        EXPECT_EQ(number, "0.000000");
+    }
+    const std::vector<std::string> second = PositionNumbers(positions[1]);
+    ASSERT_EQ(second.size(), 32u);
+    EXPECT_NEAR(std::stod(second[0]), 2.375, 0.02);
+    EXPECT_NEAR(std::stod(second[1]), 4.88, 0.02);
+    const std::vector<std::string> third = PositionNumbers(positions[2]);
+    EXPECT_EQ(third[2] + " " + third[3], "2.375000 41.279999");
+    EXPECT_EQ(PositionNumbers(positions[3])[2], "0.000000");
+
+    EXPECT_EQ(m_host.announced,
+              (std::vector<std::string>{"Game 1: Alice 1 - 0 Bob (Alice wins)",
+                                        "Match over after 1 game: Alice 1 - 0 Bob in games won, 0 "
+                                        "drawn, points 1 - 0; Alice wins the match"}));
+    EXPECT_EQ(m_host.overCalls, 1);
+    EXPECT_TRUE(m_referee->isOver());
+    EXPECT_EQ(m_host.alarm, std::nullopt);
+}
+
+TEST_F(Referee, TheSideThatScoresDeliversFirstAndABlankEndKeepsTheOrder) {
+    Begin({.ends = 5, .games = 1});
+    BothReady();
+    // End 0: yellow, second, scores. End 1: blank. End 2: yellow, first now,
+    // scores. End 3: red, second, scores. End 4: blank.
+    PlayOut(DrawFirstStone([](int end, int colour) {
+        return ((end == 0 || end == 2) && colour == kYellow) || (end == 3 && colour == kRed);
+    }));
+
+    // Scores are positive for red, whoever delivered first.
+    EXPECT_EQ(m_host.Sent(0, "SCORE"),
+              (std::vector<std::string>{"SCORE -1", "SCORE -1 0", "SCORE -1 0 -1",
+                                        "SCORE -1 0 -1 1", "SCORE -1 0 -1 1 0"}));
+    // Who delivered first in each end: the SETSTATE of its shot 0.
+    std::vector<std::string> firstTurns;
+    for (const std::string& message : m_host.sent[0]) {
+        if (message.rfind("SETSTATE 0 ", 0) == 0) {
+            firstTurns.push_back(message);
+        }
+    }
+    EXPECT_EQ(firstTurns,
+              (std::vector<std::string>{"SETSTATE 0 0 5 0", "SETSTATE 0 1 5 1", "SETSTATE 0 2 5 1",
+                                        "SETSTATE 0 3 5 1", "SETSTATE 0 4 5 0"}));
+    // The first stone of each end is asked of that side, and only of it.
+    for (int seat = 0; seat < 2; ++seat) {
+        const std::vector<std::string>& sent = m_host.sent[seat];
+        for (std::size_t i = 0; i + 1 < sent.size(); ++i) {
+            if (sent[i].rfind("SETSTATE 0 ", 0) == 0) {
+                const bool asked = sent[i + 1].rfind("GO ", 0) == 0;
+                EXPECT_EQ(asked, sent[i].back() - '0' == seat) << sent[i] << " to seat " << seat;
+            }
+        }
+    }
+    EXPECT_EQ(m_host.announced.front(), "Game 1: Alice 1 - 2 Bob (Bob wins)");
+    const std::vector<QJsonObject> scores = m_host.Events("score");
+    ASSERT_EQ(scores.size(), 5u);
+    EXPECT_EQ(scores.back().value("red").toInt(), 1);
+    EXPECT_EQ(scores.back().value("yellow").toInt(), 2);
+}
+
+TEST_F(Referee, ThinkingTimeIsChargedFromGoToTheAnswer) {
+    Begin({.ends = 1, .games = 1, .thinkingMs = 10000});
+    BothReady();
+    EXPECT_EQ(m_host.alarm, 10000);
+    m_clock.now += 1500;
+    Answer(0, kThrowAway);
+    EXPECT_EQ(m_host.sent[1].back(), "GO 8500 10000");
+    EXPECT_EQ(m_host.alarm, 10000);
+    m_clock.now += 2500;
+    Answer(1, kThrowAway);
+    EXPECT_EQ(m_host.sent[0].back(), "GO 8500 7500");
+    EXPECT_EQ(m_host.alarm, 8500);
+    const std::vector<QJsonObject> answers = m_host.Events("answer");
+    ASSERT_EQ(answers.size(), 2u);
+    EXPECT_EQ(answers[1].value("thinkingMs").toInt(), 2500);
+    EXPECT_EQ(answers[1].value("remainingMs").toInt(), 7500);
+}
+
+TEST_F(Referee, ASideOutOfTimeHasEveryLaterStonePlayedShortWithoutBeingAsked) {
+    Begin({.ends = 1, .games = 1, .thinkingMs = 1000});
+    BothReady();
+    ASSERT_EQ(m_host.asked, 0);
+    // An early alarm changes nothing but asks again for the rest.
+    m_clock.now += 999;
+    m_referee->OnAlarm();
+    EXPECT_EQ(m_host.alarm, 1);
+    EXPECT_EQ(m_host.sent[0].back().rfind("GO ", 0), 0u);
+    m_clock.now += 1;
+    m_host.asked.reset();
+    m_referee->OnAlarm();
+
+    EXPECT_EQ(m_host.Sent(0, "RUNSHOT"), std::vector<std::string>{kNoDeliveryPlayed});
+    EXPECT_EQ(m_host.sent[1].back(), "GO 0 1000");
+    // Red's answer after its time ran out is not taken.
+    m_referee->OnMessage(0, DrawToTee());
+    PlayOut([](int, const Turn&) { return std::string(kThrowAway); });
+
+    EXPECT_EQ(m_host.Sent(0, "GO").size(), 1u);
+    EXPECT_EQ(m_host.Sent(1, "GO").size(), 8u);
+    const std::vector<std::string> shots = m_host.Sent(1, "RUNSHOT");
+    ASSERT_EQ(shots.size(), 16u);
+    for (const std::string& shot : shots) {
+        EXPECT_EQ(shot, kNoDeliveryPlayed);
+    }
+    EXPECT_EQ(m_host.Events("timeout").size(), 1u);
+    int outOfTime = 0;
+    for (const QJsonObject& shot : m_host.Events("shot")) {
+        outOfTime += shot.value("reason").toString() == "out of time";
+    }
+    EXPECT_EQ(outOfTime, 7);
+    EXPECT_EQ(m_host.Events("ignored").size(), 1u);
+    EXPECT_EQ(m_host.announced.front(), "Game 1: Alice 0 - 0 Bob (draw)");
+}
+
+TEST_F(Referee, AnAnswerThatArrivesAsTheClockRunsOutCountsAsATimeOut) {
+    Begin({.ends = 1, .games = 1, .thinkingMs = 1000});
+    BothReady();
+    m_clock.now += 1000;
+    Answer(0, DrawToTee());
+    EXPECT_EQ(m_host.Sent(0, "RUNSHOT").back(), kNoDeliveryPlayed);
+    EXPECT_EQ(m_host.sent[1].back(), "GO 0 1000");
+    const std::vector<QJsonObject> timeouts = m_host.Events("timeout");
+    ASSERT_EQ(timeouts.size(), 1u);
+    EXPECT_EQ(timeouts[0].value("text").toString().toStdString(), DrawToTee());
+}
+
+class GarbageAnswer : public Referee, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(GarbageAnswer, IsPlayedAsADeliveryShortOfPlayAndTheGameGoesOn) {
+    Begin({.ends = 1, .games = 1});
+    BothReady();
+    Answer(0, GetParam());
+    EXPECT_EQ(m_host.Sent(0, "RUNSHOT"), std::vector<std::string>{kNoDeliveryPlayed});
+    EXPECT_EQ(m_host.Sent(1, "RUNSHOT"), std::vector<std::string>{kNoDeliveryPlayed});
+    EXPECT_EQ(m_host.asked, 1);
+    Answer(1, kThrowAway);
+    // Garbage costs the stone, not the side's time: red is asked again.
+    EXPECT_EQ(m_host.asked, 0);
+    const std::vector<QJsonObject> shots = m_host.Events("shot");
+    ASSERT_FALSE(shots.empty());
+    EXPECT_EQ(shots[0].value("reason").toString(), "garbage");
+    EXPECT_TRUE(shots[0].value("asked").isNull());
+    EXPECT_FALSE(m_host.Events("answer")[0].value("valid").toBool(true));
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, GarbageAnswer,
+                         ::testing::Values("HELLO", "BESTSHOT", "BESTSHOT 0.1 -2.9",
+                                           "BESTSHOT nan -2.9 0", "BESTSHOT 0.1 inf 0",
+                                           "BESTSHOT 1e999 -2.9 0", "BESTSHOT 0.1x -2.9 0",
+                                           "BESTSHOT 0.1 -2.9 left", "SETSTATE 0 0 1 0"));
+
+TEST_F(Referee, TakesTheDeliveryWordInAnyCase) {
+    Begin({.ends = 1, .games = 1});
+    BothReady();
+    Answer(0, "bEsTsHoT 0.1 -2.9 1\r");
+    EXPECT_EQ(m_host.Sent(1, "RUNSHOT"), std::vector<std::string>{"RUNSHOT 0.100000 -2.900000 1"});
+    EXPECT_EQ(m_host.Events("shot")[0].value("reason").toString(), "answer");
+}
+
+TEST_F(Referee, IgnoresMessagesFromTheSideNotToDeliver) {
+    Begin({.ends = 1, .games = 1});
+    m_referee->OnMessage(0, "BESTSHOT 0 -3 0"); // before the game has begun
+    BothReady();
+    m_referee->OnMessage(1, "BESTSHOT 0 -3 0");
+    m_referee->OnMessage(0, "READYOK");
+    m_referee->OnMessage(0, "");
+    EXPECT_TRUE(m_host.Sent(0, "RUNSHOT").empty());
+    EXPECT_EQ(m_host.asked, 0);
+    Answer(0, kThrowAway);
+    m_referee->OnMessage(0, "BESTSHOT 0 -3 0");
+    EXPECT_EQ(m_host.Sent(0, "RUNSHOT").size(), 1u);
+    const std::vector<QJsonObject> ignored = m_host.Events("ignored");
+    ASSERT_EQ(ignored.size(), 5u);
+    EXPECT_EQ(ignored[1].value("side").toString(), "yellow");
+    EXPECT_EQ(ignored[1].value("text").toString(), "BESTSHOT 0 -3 0");
+}
+
+TEST_F(Referee, ADisconnectMidEndLosesTheGameAndEndsTheMatch) {
+    Begin({.ends = 2, .games = 3});
+    BothReady();
+    Answer(0, DrawToTee());
+    Answer(1, kThrowAway);
+    Answer(0, kThrowAway);
+    const std::size_t sentToBob = m_host.sent[1].size();
+    m_referee->OnDisconnected(1);
+
+    EXPECT_EQ(m_host.sent[0].back(), "GAMEOVER");
+    EXPECT_EQ(m_host.sent[1].size(), sentToBob);
+    EXPECT_EQ(m_host.Sent(0, "NEWGAME").size(), 1u); // no further game
+    EXPECT_EQ(m_host.announced,
+              (std::vector<std::string>{
+                  "Game 1: Alice 0 - 0 Bob (Bob disconnected; Alice wins by forfeit)",
+                  "Match over after 1 game: Alice 1 - 0 Bob in games won, 0 drawn, points 0 - 0; "
+                  "Alice wins the match"}));
+    EXPECT_EQ(m_host.overCalls, 1);
+    EXPECT_EQ(m_host.alarm, std::nullopt);
+    const QJsonObject over = m_host.Events("gameover").at(0);
+    EXPECT_EQ(over.value("winner").toString(), "red");
+    EXPECT_TRUE(over.value("yellowForfeited").toBool());
+
+    // Nothing moves the referee after the match.
+    const std::size_t sentToAlice = m_host.sent[0].size();
+    m_referee->OnMessage(0, kThrowAway);
+    m_referee->OnDisconnected(0);
+    m_referee->OnAlarm();
+    EXPECT_EQ(m_host.sent[0].size(), sentToAlice);
+    EXPECT_EQ(m_host.overCalls, 1);
+}
+
+TEST_F(Referee, ASideThatNeverAnswersIsReadyForfeits) {
+    Begin({.ends = 1, .games = 2, .readyMs = 2000});
+    m_referee->OnMessage(0, "READYOK");
+    m_clock.now += 1999;
+    m_referee->OnAlarm();
+    EXPECT_FALSE(m_referee->isOver());
+    m_clock.now += 1;
+    m_referee->OnAlarm();
+    ASSERT_TRUE(m_referee->isOver());
+    // Both are still connected, so both hear that the game is over.
+    EXPECT_EQ(m_host.sent[0].back(), "GAMEOVER");
+    EXPECT_EQ(m_host.sent[1].back(), "GAMEOVER");
+    EXPECT_EQ(m_host.announced.front(),
+              "Game 1: Alice 0 - 0 Bob (Bob did not answer ISREADY in time; Alice wins by "
+              "forfeit)");
+}
+
+TEST_F(Referee, PlayersSwapColoursEveryGameAndTheMatchIsTotalled) {
+    Begin({.ends = 1, .games = 2});
+    BothReady();
+    // Alice (seat 0) draws with her first stone in every game, whatever her colour.
+    const Strategy alice = [](int seat, const Turn& turn) {
+        return seat == 0 && turn.shot < 2 ? DrawToTee() : std::string(kThrowAway);
+    };
+    PlayOut(alice);
+    ASSERT_EQ(m_host.Sent(0, "NEWGAME").size(), 2u);
+    EXPECT_EQ(m_host.Sent(0, "NEWGAME")[1], "NEWGAME Bob Alice");
+    EXPECT_EQ(m_host.recordNames, (std::vector<std::string>{"1 Alice Bob", "2 Bob Alice"}));
+    EXPECT_EQ(m_host.asked, std::nullopt); // waiting for READYOK
+    BothReady();
+    EXPECT_EQ(m_host.asked, 1); // Bob is red now
+    PlayOut(alice);
+
+    EXPECT_EQ(m_host.Sent(0, "SCORE"), (std::vector<std::string>{"SCORE 1", "SCORE -1"}));
+    EXPECT_EQ(m_host.announced,
+              (std::vector<std::string>{"Game 1: Alice 1 - 0 Bob (Alice wins)",
+                                        "Game 2: Bob 0 - 1 Alice (Alice wins)",
+                                        "Match over after 2 games: Alice 2 - 0 Bob in games won, "
+                                        "0 drawn, points 2 - 0; Alice wins the match"}));
+    EXPECT_EQ(m_referee->results().size(), 2u);
+    EXPECT_EQ(m_referee->results()[1].winner, kYellow);
+}
+
+TEST_F(Referee, RecordsEveryDeliveryAskedAndPlayedAsJsonLines) {
+    Begin({.ends = 1, .games = 1});
+    BothReady();
+    PlayOut(DrawFirstStone([](int, int colour) { return colour == kYellow; }));
+
+    ASSERT_FALSE(m_host.records.empty());
+    for (const std::string& line : m_host.records) {
+        QJsonParseError error{};
+        QJsonDocument::fromJson(QByteArray::fromStdString(line), &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << line;
+    }
+    const QJsonObject first =
+        QJsonDocument::fromJson(QByteArray::fromStdString(m_host.records.front())).object();
+    EXPECT_EQ(first.value("event").toString(), "newgame");
+    EXPECT_EQ(first.value("red").toString(), "Alice");
+    EXPECT_EQ(m_host.Events("go").size(), 16u);
+    EXPECT_EQ(m_host.Events("position").size(), 16u);
+    const std::vector<QJsonObject> shots = m_host.Events("shot");
+    ASSERT_EQ(shots.size(), 16u);
+    EXPECT_EQ(shots[1].value("side").toString(), "yellow");
+    EXPECT_EQ(shots[1].value("asked").toObject().value("vy").toDouble(),
+              shots[1].value("played").toObject().value("vy").toDouble());
+    EXPECT_EQ(shots[1].value("stones").toArray().size(), 32);
+    EXPECT_EQ(m_host.Events("score").at(0).value("scores").toArray().at(0).toInt(), -1);
+    const QJsonObject last =
+        QJsonDocument::fromJson(QByteArray::fromStdString(m_host.records.back())).object();
+    EXPECT_EQ(last.value("event").toString(), "gameover");
+    EXPECT_EQ(last.value("result").toString(), "Game 1: Alice 0 - 1 Bob (Bob wins)");
+    EXPECT_FALSE(m_host.recordOpen);
+}
+
+} // namespace
