@@ -17,7 +17,11 @@ SKERROW_PACKAGES=(
     googletest
     libbenchmark-dev
     locales
+    # Widgets too, and (through libqt6gui6) the offscreen platform that the
+    # window's tests and screenshots run on.
     qt6-base-dev
+    # Glyphs for the window's Japanese texts.
+    fonts-noto-cjk
 )
 
 # Set once the package lists have been refreshed, so that a script calling

@@ -1,0 +1,103 @@
+// skerrow: the desktop client. One window relays a match between the server
+// and a thinking engine, or lets a human aim the shots, and shows the sheet,
+// the score and every shot.
+
+#include "app_options.h"
+#include "connection_settings.h"
+#include "console_prompts.h"
+#include "idle_screenshot.h"
+#include "message_box_prompts.h"
+#include "rink_images.h"
+#include "settings_file.h"
+#include "skerrow_dlg.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+using namespace skerrow;
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Skerrow"));
+    QApplication::setApplicationName(QStringLiteral("skerrow"));
+
+    const AppParseResult parsed = ParseAppOptions(QCoreApplication::arguments());
+    if (!parsed.error.isEmpty()) {
+        std::fprintf(stderr, "skerrow: %s\nTry 'skerrow --help'.\n",
+                     parsed.error.toUtf8().constData());
+        return 2;
+    }
+    const AppOptions& options = parsed.options;
+    if (options.helpRequested) {
+        std::fputs(AppUsage().toUtf8().constData(), stdout);
+        return 0;
+    }
+
+    // With no screen, nobody could close a message box: its text goes to the
+    // standard error instead.
+    std::unique_ptr<UserPrompts> prompts;
+    if (ConsolePrompts::IsHeadlessPlatform()) {
+        prompts = std::make_unique<ConsolePrompts>(stderr);
+    } else {
+        prompts = std::make_unique<MessageBoxPrompts>();
+    }
+
+    DlgSetup setup;
+    setup.imageFolder =
+        RinkImages::FindImageFolder(QDir::currentPath(), QCoreApplication::applicationDirPath());
+    setup.libraryFolder = QCoreApplication::applicationDirPath();
+    CSkerrowDlg window(setup, *prompts);
+    if (!window.Initialise()) {
+        return 1;
+    }
+    window.show();
+
+    if (!options.engineProgram.isEmpty()) {
+        window.StartEngine(options.engineProgram, options.engineArguments);
+    }
+    bool connecting = false;
+    if (options.connect) {
+        std::optional<std::string> passwordFromEnvironment;
+        if (const char* password = std::getenv("SKERROW_PASSWORD")) {
+            passwordFromEnvironment = password;
+        }
+        const ConnectionEntries entries = ResolveConnectEntries(
+            options, ReadSettingsFile(options.settingsFile), passwordFromEnvironment);
+        ConnectionSettings settings;
+        if (const std::optional<std::string> problem = CheckConnectionEntries(entries, settings)) {
+            // Said once the window shows; it stays unconnected.
+            const QString text = QString::fromStdString(*problem);
+            QTimer::singleShot(0, &window, [&prompts, text] {
+                prompts->ShowError(
+                    QString::fromUtf8(kInputErrorTitle.data(),
+                                      static_cast<qsizetype>(kInputErrorTitle.size())),
+                    text);
+            });
+        } else {
+            window.ConnectTo(settings);
+            connecting = true;
+        }
+    }
+
+    std::unique_ptr<IdleScreenshot> screenshot;
+    if (!options.screenshotFile.isEmpty()) {
+        screenshot = std::make_unique<IdleScreenshot>(window, options.screenshotFile);
+        if (connecting) {
+            screenshot->WaitForServer();
+        }
+        QObject::connect(
+            screenshot.get(), &IdleScreenshot::done, &app, [](bool ok, const QString& message) {
+                if (!ok) {
+                    std::fprintf(stderr, "skerrow: %s\n", message.toUtf8().constData());
+                }
+                QCoreApplication::exit(ok ? 0 : 1);
+            });
+        screenshot->Start();
+    }
+    return app.exec();
+}

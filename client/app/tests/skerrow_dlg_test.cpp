@@ -1,0 +1,577 @@
+// The main window on the offscreen platform: its layout and first texts, the
+// start-up failures, a match as a scripted server plays it, replays, the
+// readiness question, the Send button, the mouse, the menu and the close.
+#include "about_dlg.h"
+#include "executable_file_filter.h"
+#include "fake_prompts.h"
+#include "relay_session.h"
+#include "rink_images.h"
+#include "skerrow_dlg.h"
+#include "window_test_support.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace skerrow {
+namespace {
+
+using test::FakePrompts;
+using test::LoopbackServer;
+using test::WaitFor;
+using test::Z;
+using Layout = ScoreBoardLayout;
+
+QString ImageFolder() {
+    return QDir(QStringLiteral(SKERROW_BIN_DIR)).filePath(QStringLiteral("System/Image"));
+}
+
+QImage ViewA(const CSkerrowDlg& window) {
+    return qobject_cast<QLabel*>(window.Control(CSkerrowDlg::kViewAId))->pixmap().toImage();
+}
+
+bool IsRed(QColor c) {
+    return c.red() > 150 && c.green() < 110 && c.blue() < 110;
+}
+
+bool IsYellow(QColor c) {
+    return c.red() > 150 && c.green() > 140 && c.blue() < 110;
+}
+
+class WindowTest : public ::testing::Test {
+protected:
+    DlgSetup Setup() const {
+        DlgSetup setup;
+        setup.imageFolder = ImageFolder();
+        setup.libraryFolder = QStringLiteral(TARNWICK_DIR);
+        setup.logBase = m_folder.path().toStdString();
+        setup.connectionSettingsFile = m_folder.filePath(QStringLiteral("Connection.ini"));
+        setup.preferencesFile = m_folder.filePath(QStringLiteral("preferences.ini"));
+        return setup;
+    }
+
+    // A window made ready and shown, as the program does it.
+    std::unique_ptr<CSkerrowDlg> Open() {
+        auto window = std::make_unique<CSkerrowDlg>(Setup(), m_prompts);
+        EXPECT_TRUE(window->Initialise());
+        window->show();
+        return window;
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(m_folder.isValid());
+        m_window = Open();
+    }
+
+    QString Text(int id) const { return m_window->ControlText(id); }
+    QLineEdit& CommandLine() const {
+        return *qobject_cast<QLineEdit*>(m_window->Control(CSkerrowDlg::kCommandLineId));
+    }
+    QPushButton& SendButton() const {
+        return *qobject_cast<QPushButton*>(m_window->Control(CSkerrowDlg::kSendId));
+    }
+    QAction* Command(const char* objectName) const {
+        return m_window->findChild<QAction*>(QString::fromLatin1(objectName));
+    }
+
+    // Connects the window to `server` and reads the login.
+    void ConnectTo(LoopbackServer& server) {
+        ConnectionSettings settings{"127.0.0.1", server.port(), "abcd", "pass1", "Bot"};
+        m_window->ConnectTo(settings);
+        ASSERT_TRUE(server.Accept());
+        ASSERT_TRUE(
+            server.ReadUntil(Z("LOGIN abcd pass1 Bot")).endsWith(Z("LOGIN abcd pass1 Bot")));
+        ASSERT_TRUE(WaitFor([this] { return m_window->session()->isConnected(); }));
+    }
+
+    // Types `line` into the command line and clicks Send.
+    void TypeAndSend(const QString& line) {
+        CommandLine().setText(line);
+        QTest::mouseClick(&SendButton(), Qt::LeftButton);
+    }
+
+    QTemporaryDir m_folder;
+    FakePrompts m_prompts;
+    std::unique_ptr<CSkerrowDlg> m_window;
+};
+
+// --- Start-up and layout ------------------------------------------------------
+
+TEST_F(WindowTest, StartsWithTheLayoutTextsAndAnEmptyScoreBoard) {
+    EXPECT_EQ(m_window->windowTitle(), QStringLiteral("Skerrow - 未接続"));
+    EXPECT_EQ(Text(CSkerrowDlg::kServerMessageId), QStringLiteral("Server:"));
+    EXPECT_EQ(Text(Layout::kCaptionId), QStringLiteral("第1エンド\u3000赤 - 1投目"));
+    for (int id = Layout::kRedNameId; id <= Layout::kLastCellId; ++id) {
+        EXPECT_EQ(Text(id), QString()) << "control " << id;
+    }
+    EXPECT_EQ(Text(CSkerrowDlg::kCommandLineId), QString());
+    EXPECT_EQ(Text(CSkerrowDlg::kSendId), QStringLiteral("送信"));
+    EXPECT_TRUE(SendButton().isEnabled());
+    EXPECT_TRUE(m_prompts.errors.empty());
+    EXPECT_TRUE(m_window->physics().isLoaded());
+}
+
+TEST_F(WindowTest, ControlsSitAtTheirPixelRectanglesBelowTheMenu) {
+    QWidget* client = m_window->clientArea();
+    EXPECT_EQ(client->size(), QSize(334, 767));
+    // The client area starts right under the menu bar, which shifts nothing.
+    EXPECT_EQ(client->mapTo(m_window.get(), QPoint(0, 0)),
+              QPoint(0, m_window->menuBar()->geometry().bottom() + 1));
+    // Not resizable.
+    EXPECT_EQ(m_window->minimumSize(), m_window->maximumSize());
+
+    const RinkImages images = [] {
+        RinkImages loaded;
+        EXPECT_TRUE(loaded.Load(ImageFolder()));
+        return loaded;
+    }();
+    EXPECT_EQ(m_window->Control(CSkerrowDlg::kViewAId)->geometry(),
+              QRect(QPoint(84, 36), images.rinkA().size()));
+    EXPECT_EQ(m_window->Control(CSkerrowDlg::kViewBId)->geometry(),
+              QRect(QPoint(11, 36), images.rinkB().size()));
+    EXPECT_EQ(m_window->Control(CSkerrowDlg::kScorePictureId)->geometry(),
+              QRect(QPoint(11, 612), images.score().size()));
+    EXPECT_EQ(m_window->Control(Layout::kCaptionId)->geometry(), QRect(208, 14, 111, 12));
+    EXPECT_EQ(m_window->Control(CSkerrowDlg::kServerMessageId)->geometry(),
+              QRect(11, 711, 304, 12));
+    EXPECT_EQ(m_window->Control(CSkerrowDlg::kCommandLineId)->geometry(), QRect(11, 729, 210, 21));
+    EXPECT_EQ(m_window->Control(CSkerrowDlg::kSendId)->geometry(), QRect(231, 729, 88, 21));
+    for (int id = Layout::kRedNameId; id <= Layout::kLastCellId; ++id) {
+        EXPECT_EQ(m_window->Control(id)->geometry(), Layout::DialogToPixels(Layout::CellRect(id)))
+            << "control " << id;
+        // Above the board's picture, not hidden under it.
+        EXPECT_TRUE(m_window->Control(id)->isVisible());
+    }
+}
+
+TEST_F(WindowTest, EveryTextButTheCaptionStandsOnWhite) {
+    const QImage client = m_window->clientArea()->grab().toImage();
+    auto pixelIn = [&](int id, QPoint offsetFromRight) {
+        const QRect rect = m_window->Control(id)->geometry();
+        return client.pixelColor(rect.topRight() + offsetFromRight);
+    };
+    // Far right in each control, where no text reaches.
+    EXPECT_EQ(pixelIn(Layout::kRedNameId, {-1, 5}), QColor(Qt::white));
+    EXPECT_EQ(pixelIn(Layout::kFirstRedEndId, {-1, 5}), QColor(Qt::white));
+    EXPECT_EQ(pixelIn(Layout::kYellowTotalId, {-1, 5}), QColor(Qt::white));
+    EXPECT_EQ(pixelIn(CSkerrowDlg::kServerMessageId, {-2, 5}), QColor(Qt::white));
+    EXPECT_EQ(pixelIn(Layout::kCaptionId, {-1, 5}),
+              m_window->clientArea()->palette().color(QPalette::Window));
+    EXPECT_NE(m_window->clientArea()->palette().color(QPalette::Window), QColor(Qt::white));
+}
+
+TEST_F(WindowTest, EnterAndEscapeCloseNothing) {
+    CommandLine().setText(QStringLiteral("SETSTATE 1 2 10 1"));
+    QTest::keyClick(&CommandLine(), Qt::Key_Return);
+    QTest::keyClick(&CommandLine(), Qt::Key_Enter);
+    QTest::keyClick(m_window.get(), Qt::Key_Escape);
+    EXPECT_TRUE(m_window->isVisible());
+    // Enter is not Send: the line is still there and nothing was done.
+    EXPECT_EQ(Text(CSkerrowDlg::kCommandLineId), QStringLiteral("SETSTATE 1 2 10 1"));
+    EXPECT_EQ(m_window->gameState().currentEnd, 0);
+}
+
+TEST(WindowStartUp, AMissingScoreBoardPictureEndsTheStartBeforeTheLibraryIsLoaded) {
+    QTemporaryDir images;
+    ASSERT_TRUE(images.isValid());
+    const QDir built(ImageFolder());
+    for (const QString& name : built.entryList(QDir::Files)) {
+        if (name != QLatin1String(RinkImages::kScoreFile)) {
+            ASSERT_TRUE(QFile::copy(built.filePath(name), images.filePath(name)));
+        }
+    }
+    DlgSetup setup;
+    setup.imageFolder = images.path();
+    setup.libraryFolder = QStringLiteral(TARNWICK_DIR);
+    FakePrompts prompts;
+    CSkerrowDlg window(setup, prompts);
+
+    EXPECT_FALSE(window.Initialise());
+    ASSERT_EQ(prompts.errors.size(), 1u);
+    EXPECT_EQ(prompts.errors[0].title, QStringLiteral("エラー"));
+    EXPECT_EQ(prompts.errors[0].text, QStringLiteral("グラフィックの読み込みに失敗しました"));
+    EXPECT_FALSE(window.physics().isLoaded());
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST(WindowStartUp, AMissingPhysicsLibraryIsReportedOnceAndFailsTheStart) {
+    QTemporaryDir emptyFolder;
+    ASSERT_TRUE(emptyFolder.isValid());
+    DlgSetup setup;
+    setup.imageFolder = ImageFolder();
+    setup.libraryFolder = emptyFolder.path();
+    setup.libraryBaseName = QStringLiteral("TarnwickNowhere");
+    FakePrompts prompts;
+    CSkerrowDlg window(setup, prompts);
+
+    EXPECT_FALSE(window.Initialise());
+    ASSERT_EQ(prompts.errors.size(), 1u);
+    EXPECT_EQ(prompts.errors[0].title, QStringLiteral("エラー"));
+    EXPECT_EQ(prompts.errors[0].text,
+              PhysicsBinding::PlatformFileName(QStringLiteral("TarnwickNowhere")) +
+                  QStringLiteral(" の読み込みに失敗しました"));
+    // The steps before the library ran: the score board is empty.
+    EXPECT_EQ(window.ControlText(Layout::kRedNameId), QString());
+    EXPECT_EQ(window.ControlText(CSkerrowDlg::kServerMessageId), QStringLiteral("Server:"));
+}
+
+// --- A match from a scripted server -------------------------------------------
+
+TEST_F(WindowTest, NamesCaptionScoreBoardAndStonesFollowTheServer) {
+    LoopbackServer server;
+    ConnectTo(server);
+    EXPECT_EQ(m_window->windowTitle(), QStringLiteral("Skerrow - 接続"));
+
+    server.Send(Z("NEWGAME Alice Bob") + Z("SETSTATE 0 2 8 0") +
+                Z("POSITION 2.375 4.88 1.5 3.0 2.0 6.0") + Z("SCORE 2 -1"));
+    ASSERT_TRUE(WaitFor([&] {
+        return Text(CSkerrowDlg::kServerMessageId) == QStringLiteral("Server: SCORE 2 -1");
+    }));
+
+    EXPECT_EQ(Text(Layout::kRedNameId), QStringLiteral("Alice"));
+    EXPECT_EQ(Text(Layout::kYellowNameId), QStringLiteral("Bob"));
+    // Three numbers' worth of stones: shot 3 is next, and it is yellow's.
+    EXPECT_EQ(Text(Layout::kCaptionId), QStringLiteral("第3エンド\u3000黄 - 4投目"));
+
+    // Two ends played: 2 for red, then 1 for yellow; the match ends after 8.
+    const std::vector<std::pair<int, QString>> cells{
+        {1012, "2"}, {1013, "0"}, {1014, ""},  {1022, "2"}, {1023, "0"}, {1024, "1"}, {1025, ""},
+        {1033, "1"}, {1019, ""},  {1020, "―"}, {1021, "―"}, {1031, "―"}, {1032, "―"},
+    };
+    for (const auto& [id, text] : cells) {
+        EXPECT_EQ(Text(id), text) << "control " << id;
+    }
+
+    // Stones in view A: stone 0 on the tee is red, stone 1 yellow.
+    const QImage view = ViewA(*m_window);
+    EXPECT_TRUE(IsRed(view.pixelColor(118, 243))) << view.pixelColor(118, 243).name().toStdString();
+    EXPECT_TRUE(IsYellow(view.pixelColor(75, 150)))
+        << view.pixelColor(75, 150).name().toStdString();
+
+    server.Close();
+    ASSERT_TRUE(WaitFor([this] { return !m_window->session()->isConnected(); }));
+    EXPECT_EQ(m_window->windowTitle(), QStringLiteral("Skerrow - 未接続"));
+}
+
+TEST_F(WindowTest, TheServersShotIsReplayedBeforeTheNextPositionIsShown) {
+    ShotVec draw{};
+    ASSERT_EQ(m_window->physics().createShot()(ShotPos{2.375f, 4.88f, 0}, &draw), 1);
+    LoopbackServer server;
+    ConnectTo(server);
+    server.Send(Z("NEWGAME Alice Bob") + Z("POSITION 1.0 3.0"));
+    ASSERT_TRUE(WaitFor([this] { return m_window->gameState().shotNumber == 1; }));
+
+    int frames = 0;
+    int framesWithNewPosition = 0;
+    int framesWithSendEnabled = 0;
+    QObject::connect(m_window.get(), &CSkerrowDlg::replayFrameShown, m_window.get(), [&](int) {
+        ++frames;
+        const GameState& shown = m_window->gameState();
+        if (shown.shotNumber != 1 || shown.stones[1].x != 0.0f) {
+            ++framesWithNewPosition;
+        }
+        if (SendButton().isEnabled()) {
+            ++framesWithSendEnabled;
+        }
+    });
+    bool ended = false;
+    QObject::connect(m_window.get(), &CSkerrowDlg::replayEnded, m_window.get(),
+                     [&] { ended = true; });
+
+    const QByteArray runShot = QStringLiteral("RUNSHOT %1 %2 0")
+                                   .arg(double(draw.vx), 0, 'f', 6)
+                                   .arg(double(draw.vy), 0, 'f', 6)
+                                   .toLatin1();
+    server.Send(Z(runShot.constData()) + Z("POSITION 1.0 3.0 2.375 4.88"));
+    ASSERT_TRUE(WaitFor([&] { return ended; }));
+
+    EXPECT_GT(frames, 10);
+    EXPECT_EQ(framesWithNewPosition, 0);
+    EXPECT_EQ(framesWithSendEnabled, 0);
+    // The held position came right after the replay.
+    EXPECT_EQ(m_window->gameState().shotNumber, 2);
+    EXPECT_FLOAT_EQ(m_window->gameState().stones[1].x, 2.375f);
+    EXPECT_TRUE(SendButton().isEnabled());
+    EXPECT_TRUE(m_window->isIdle());
+}
+
+TEST_F(WindowTest, TheReadinessQuestionHoldsTheServerUntilAnswered) {
+    LoopbackServer server;
+    ConnectTo(server);
+    server.Send(Z("NEWGAME Alice Bob") + Z("ISREADY") + Z("SETSTATE 5 1 10 1"));
+    QMessageBox* box = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        box = m_window->findChild<QMessageBox*>(QStringLiteral("readyBox"));
+        return box != nullptr && box->isVisible();
+    }));
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("ISREADY"));
+    EXPECT_EQ(box->text(), QStringLiteral("ゲームを開始します"));
+    // Not modal to the application: the relay goes on running meanwhile.
+    EXPECT_NE(box->windowModality(), Qt::ApplicationModal);
+
+    // Give the relay every chance to act too early.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Text(Layout::kCaptionId), QStringLiteral("第1エンド\u3000赤 - 1投目"));
+    EXPECT_FALSE(server.Received().contains(Z("READYOK")));
+
+    box->button(QMessageBox::Ok)->click();
+    EXPECT_TRUE(server.ReadUntil(Z("READYOK")).endsWith(Z("READYOK")));
+    ASSERT_TRUE(WaitFor(
+        [&] { return Text(Layout::kCaptionId) == QStringLiteral("第2エンド\u3000黄 - 6投目"); }));
+}
+
+TEST_F(WindowTest, SendHandsTheCommandLineToTheRelayAndEmptiesIt) {
+    LoopbackServer server;
+    ConnectTo(server);
+    TypeAndSend(QStringLiteral("HELLO 1"));
+    EXPECT_EQ(Text(CSkerrowDlg::kCommandLineId), QString());
+    EXPECT_TRUE(server.ReadUntil(Z("HELLO 1")).endsWith(Z("HELLO 1")));
+    // An empty line goes as a single zero byte.
+    TypeAndSend(QString());
+    EXPECT_TRUE(server.ReadUntil(Z("HELLO 1") + '\0').endsWith(Z("HELLO 1") + '\0'));
+}
+
+TEST_F(WindowTest, ALongCommandLineIsCutBetweenCharacters) {
+    LoopbackServer server;
+    ConnectTo(server);
+    // 1,021 bytes, then a three-byte character that would end at byte 1,024.
+    const QString line = QStringLiteral("X") + QString(1020, QLatin1Char('a')) +
+                         QStringLiteral("投") + QStringLiteral("tail");
+    TypeAndSend(line);
+    const QByteArray expected = "X" + QByteArray(1020, 'a') + '\0';
+    EXPECT_EQ(server.ReadUntil(expected).mid(Z("LOGIN abcd pass1 Bot").size()), expected);
+}
+
+TEST_F(WindowTest, ALocalReplayDisablesSendUntilItEndsAndKeepsThePosition) {
+    bool ended = false;
+    QObject::connect(m_window.get(), &CSkerrowDlg::replayEnded, m_window.get(),
+                     [&] { ended = true; });
+    TypeAndSend(QStringLiteral("DRAWSHOT 2.375 4.88 0"));
+    EXPECT_TRUE(m_window->isReplayRunning());
+    EXPECT_FALSE(SendButton().isEnabled());
+    EXPECT_FALSE(m_window->isIdle());
+
+    ASSERT_TRUE(WaitFor([&] { return ended; }));
+    EXPECT_TRUE(SendButton().isEnabled());
+    EXPECT_FALSE(m_window->isReplayRunning());
+    // The shot was only shown: the position is as before, while the views
+    // keep the last frame, the stone come to rest on the tee.
+    EXPECT_EQ(m_window->gameState().shotNumber, 0);
+    EXPECT_EQ(m_window->gameState().stones[0].x, 0.0f);
+    EXPECT_TRUE(IsRed(ViewA(*m_window).pixelColor(118, 243)));
+    // The next repaint shows the position again.
+    m_window->Repaint();
+    EXPECT_FALSE(IsRed(ViewA(*m_window).pixelColor(118, 243)));
+}
+
+TEST_F(WindowTest, ClosingDuringAReplayStopsIt) {
+    int framesAfterClose = 0;
+    bool closed = false;
+    QObject::connect(m_window.get(), &CSkerrowDlg::replayFrameShown, m_window.get(),
+                     [&](int) { framesAfterClose += closed ? 1 : 0; });
+    TypeAndSend(QStringLiteral("DRAWSHOT 2.375 4.88 0"));
+    ASSERT_TRUE(m_window->isReplayRunning());
+    EXPECT_TRUE(m_window->close());
+    closed = true;
+    EXPECT_FALSE(m_window->isReplayRunning());
+    // Whatever the replay had posted before it was stopped is delivered now.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(framesAfterClose, 0);
+    m_window.reset();
+}
+
+// --- Mouse, menu, preferences -------------------------------------------------
+
+TEST_F(WindowTest, AimingWritesTheCommandAndSendRemovesTheMarker) {
+    const QImage plain = ViewA(*m_window);
+    QTest::mouseClick(m_window->clientArea(), Qt::LeftButton, {}, QPoint(202, 280));
+    EXPECT_EQ(Text(CSkerrowDlg::kCommandLineId), QStringLiteral("BESTSHOT 2.365 4.890 0"));
+    const QImage aimed = ViewA(*m_window);
+    // The curl icons and the aiming line are drawn into view A.
+    EXPECT_NE(aimed.pixelColor(35, 529), plain.pixelColor(35, 529));
+    EXPECT_NE(aimed, plain);
+
+    // A repaint removes the marker but keeps the text.
+    m_window->Repaint();
+    EXPECT_EQ(ViewA(*m_window), plain);
+    EXPECT_EQ(Text(CSkerrowDlg::kCommandLineId), QStringLiteral("BESTSHOT 2.365 4.890 0"));
+
+    // The aim still counts as shown: a right press hides it and empties the
+    // line, another shows it again as it was.
+    QTest::mouseClick(m_window->clientArea(), Qt::RightButton, {}, QPoint(10, 10));
+    EXPECT_EQ(Text(CSkerrowDlg::kCommandLineId), QString());
+    EXPECT_EQ(ViewA(*m_window), plain);
+    QTest::mouseClick(m_window->clientArea(), Qt::RightButton, {}, QPoint(10, 10));
+    EXPECT_EQ(Text(CSkerrowDlg::kCommandLineId), QStringLiteral("BESTSHOT 2.365 4.890 0"));
+    EXPECT_EQ(ViewA(*m_window), aimed);
+
+    // Picking the right curl icon, then sending: the line goes, and so does
+    // the marker.
+    QTest::mouseClick(m_window->clientArea(), Qt::LeftButton, {}, QPoint(285, 565));
+    EXPECT_EQ(Text(CSkerrowDlg::kCommandLineId), QStringLiteral("BESTSHOT 2.365 4.890 1"));
+    QTest::mouseClick(&SendButton(), Qt::LeftButton);
+    EXPECT_EQ(Text(CSkerrowDlg::kCommandLineId), QString());
+    EXPECT_EQ(ViewA(*m_window), plain);
+}
+
+TEST_F(WindowTest, TheMenuHasItsCommandsAndTheAboutBoxOpens) {
+    const std::vector<std::pair<const char*, QString>> commands{
+        {"command32777", "局面を開く(&O)"},
+        {"command32778", "局面を保存(&S)"},
+        {"command32774", "閉じる(&C)"},
+        {"command32776", "接続(&C)"},
+        {"command32783", "エンジンの選択(&E)"},
+        {"command32780", "上下反転(&R)"},
+        {"command32781", "使い方(&H)"},
+        {"command32775", "バージョン情報(&A)"},
+        {"command16", "バージョン情報 Skerrow(&A)..."},
+    };
+    for (const auto& [name, text] : commands) {
+        QAction* action = Command(name);
+        ASSERT_NE(action, nullptr) << name;
+        EXPECT_EQ(action->text(), text) << name;
+        EXPECT_TRUE(action->isEnabled()) << name;
+    }
+    QStringList menus;
+    for (QAction* menu : m_window->menuBar()->actions()) {
+        menus << menu->text();
+    }
+    EXPECT_EQ(menus, QStringList({"ファイル(&F)", "ゲーム(&G)", "表示(&V)", "ヘルプ(&H)"}));
+
+    // Commands without behaviour change nothing.
+    for (const char* name : {"command32777", "command32778", "command32780", "command32781"}) {
+        Command(name)->trigger();
+    }
+    EXPECT_TRUE(m_window->isVisible());
+    EXPECT_EQ(m_window->findChildren<QDialog*>().size(), 0);
+
+    for (const char* name : {"command32775", "command16"}) {
+        Command(name)->trigger();
+        auto* about = m_window->findChild<CAboutDlg*>();
+        ASSERT_NE(about, nullptr) << name;
+        EXPECT_TRUE(about->isVisible());
+        EXPECT_EQ(about->windowTitle(), QStringLiteral("バージョン情報 - Skerrow"));
+        about->findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+        ASSERT_TRUE(WaitFor([&] { return m_window->findChild<CAboutDlg*>() == nullptr; }));
+    }
+
+    Command("command32774")->trigger();
+    EXPECT_FALSE(m_window->isVisible());
+}
+
+TEST_F(WindowTest, ConnectingThroughTheDialogLogsIn) {
+    LoopbackServer server;
+    Command("command32776")->trigger();
+    auto* dialog = m_window->findChild<QDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    dialog->findChild<QLineEdit*>(QStringLiteral("address"))->setText(QStringLiteral("127.0.0.1"));
+    dialog->findChild<QLineEdit*>(QStringLiteral("port"))->setText(QString::number(server.port()));
+    dialog->findChild<QLineEdit*>(QStringLiteral("id"))->setText(QStringLiteral("abcd"));
+    dialog->findChild<QLineEdit*>(QStringLiteral("password"))->setText(QStringLiteral("pass1"));
+    dialog->findChild<QLineEdit*>(QStringLiteral("displayName"))->setText(QStringLiteral("Bot"));
+    m_prompts.answerYes = true; // go on without an engine
+    dialog->findChild<QPushButton*>(QStringLiteral("connectButton"))->click();
+
+    ASSERT_TRUE(server.Accept());
+    EXPECT_TRUE(server.ReadUntil(Z("LOGIN abcd pass1 Bot")).endsWith(Z("LOGIN abcd pass1 Bot")));
+    ASSERT_TRUE(
+        WaitFor([this] { return m_window->windowTitle() == QStringLiteral("Skerrow - 接続"); }));
+    ASSERT_EQ(m_prompts.questions.size(), 1u);
+    // Remembered for next time, without the password.
+    const QSettings stored(m_folder.filePath(QStringLiteral("Connection.ini")),
+                           QSettings::IniFormat);
+    EXPECT_EQ(stored.value(QStringLiteral("System/ID")).toString(), QStringLiteral("abcd"));
+    QFile ini(m_folder.filePath(QStringLiteral("Connection.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(ini.readAll().contains("pass1"));
+
+    // Opening the dialog again stops relaying that link; the title stays.
+    Command("command32776")->trigger();
+    EXPECT_FALSE(m_window->session()->isConnected());
+    EXPECT_EQ(m_window->windowTitle(), QStringLiteral("Skerrow - 接続"));
+}
+
+TEST_F(WindowTest, AnEngineChosenFromTheMenuNamesTheTitle) {
+    const QString engine = m_folder.filePath(QStringLiteral("quiet-engine.sh"));
+    {
+        QFile script(engine);
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\nexec cat >/dev/null\n");
+    }
+    QFile::setPermissions(engine, QFile::permissions(engine) | QFileDevice::ExeOwner);
+
+    Command("command32783")->trigger();
+    auto* dialog = m_window->findChild<QFileDialog*>(QStringLiteral("engineDialog"));
+    ASSERT_NE(dialog, nullptr);
+    dialog->selectFile(engine);
+    // As the Open button does.
+    ASSERT_TRUE(QMetaObject::invokeMethod(dialog, "accept"));
+    EXPECT_EQ(m_window->windowTitle(), QStringLiteral("quiet-engine - 未接続"));
+    EXPECT_TRUE(m_window->session()->isEngineRunning());
+    EXPECT_TRUE(m_prompts.errors.empty());
+}
+
+TEST_F(WindowTest, TheReplaySpeedIsRememberedBetweenRuns) {
+    EXPECT_EQ(m_window->replaySpeed(), ReplaySpeed::AsDrawn);
+    EXPECT_TRUE(Command("speedAsDrawn")->isChecked());
+    Command("speedDouble")->trigger();
+    EXPECT_EQ(m_window->replaySpeed(), ReplaySpeed::Double);
+    EXPECT_FALSE(Command("speedAsDrawn")->isChecked());
+    m_window.reset();
+
+    m_window = Open();
+    EXPECT_EQ(m_window->replaySpeed(), ReplaySpeed::Double);
+    EXPECT_TRUE(Command("speedDouble")->isChecked());
+    // In the preferences file given, not in the connection settings.
+    EXPECT_FALSE(QFile::exists(m_folder.filePath(QStringLiteral("Connection.ini"))));
+}
+
+TEST(ExecutableFileFilter, ListsFoldersAndProgramsOnly) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("engines")));
+    for (const char* name : {"program", "notes.txt"}) {
+        QFile file(folder.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const QString program = folder.filePath(QStringLiteral("program"));
+    QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
+
+    QFileSystemModel files;
+    bool loaded = false;
+    QObject::connect(&files, &QFileSystemModel::directoryLoaded, &files,
+                     [&](const QString& path) { loaded = loaded || path == folder.path(); });
+    const QModelIndex root = files.setRootPath(folder.path());
+    ASSERT_TRUE(WaitFor([&] { return loaded; }));
+    ExecutableFileFilter filter;
+    filter.setSourceModel(&files);
+
+    const QModelIndex shownRoot = filter.mapFromSource(root);
+    QStringList shown;
+    for (int row = 0; row < filter.rowCount(shownRoot); ++row) {
+        shown << filter.index(row, 0, shownRoot).data().toString();
+    }
+    shown.sort();
+    EXPECT_EQ(shown, QStringList({"engines", "program"}));
+}
+
+} // namespace
+} // namespace skerrow
