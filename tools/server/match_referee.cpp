@@ -156,6 +156,11 @@ void MatchReferee::OnAlarm() {
 void MatchReferee::PlayOn() {
     while (m_phase == Phase::Playing) {
         if (m_state.currentEnd >= m_config.ends) {
+            // The position after the last end (an empty sheet, the end count
+            // at the number of ends), so that a client's score board fills in
+            // the last end too before the game is over.
+            SendBoth(FormatPosition(m_state));
+            SendBoth(FormatSetState(0, m_state.currentEnd, m_config.ends, m_firstColour));
             FinishGame({});
             return;
         }

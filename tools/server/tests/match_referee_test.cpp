@@ -177,6 +177,8 @@ TEST_F(Referee, PlaysAOneEndGameInTheDocumentedOrder) {
             expected.push_back("RUNSHOT");
         }
         expected.push_back("SCORE 1");
+        expected.push_back("POSITION");
+        expected.push_back(FormatSetState(0, 1, 1, kRed));
         expected.push_back("GAMEOVER");
         std::vector<std::string> words;
         for (const std::string& message : m_host.sent[seat]) {
@@ -200,9 +202,13 @@ TEST_F(Referee, PlaysAOneEndGameInTheDocumentedOrder) {
     EXPECT_EQ(shots[1], kNoDeliveryPlayed);
 
     // The positions: empty, then red's stone on the tee, then yellow's
-    // stone left at the delivery point, then dropped when the next shot began.
+    // stone left at the delivery point, then dropped when the next shot began;
+    // after the last stone, the empty sheet of the end after it.
     const std::vector<std::string> positions = m_host.Sent(0, "POSITION");
-    ASSERT_EQ(positions.size(), 16u);
+    ASSERT_EQ(positions.size(), 17u);
+    for (const std::string& number : PositionNumbers(positions[16])) {
+        EXPECT_EQ(number, "0.000000");
+    }
     for (const std::string& number : PositionNumbers(positions[0])) {
         EXPECT_EQ(number, "0.000000");
     }
@@ -243,14 +249,15 @@ TEST_F(Referee, TheSideThatScoresDeliversFirstAndABlankEndKeepsTheOrder) {
             firstTurns.push_back(message);
         }
     }
-    EXPECT_EQ(firstTurns,
-              (std::vector<std::string>{"SETSTATE 0 0 5 0", "SETSTATE 0 1 5 1", "SETSTATE 0 2 5 1",
-                                        "SETSTATE 0 3 5 1", "SETSTATE 0 4 5 0"}));
+    // The last one comes after the fifth end, and nobody is asked then.
+    EXPECT_EQ(firstTurns, (std::vector<std::string>{"SETSTATE 0 0 5 0", "SETSTATE 0 1 5 1",
+                                                    "SETSTATE 0 2 5 1", "SETSTATE 0 3 5 1",
+                                                    "SETSTATE 0 4 5 0", "SETSTATE 0 5 5 0"}));
     // The first stone of each end is asked of that side, and only of it.
     for (int seat = 0; seat < 2; ++seat) {
         const std::vector<std::string>& sent = m_host.sent[seat];
         for (std::size_t i = 0; i + 1 < sent.size(); ++i) {
-            if (sent[i].rfind("SETSTATE 0 ", 0) == 0) {
+            if (sent[i].rfind("SETSTATE 0 ", 0) == 0 && sent[i].rfind("SETSTATE 0 5 ", 0) != 0) {
                 const bool asked = sent[i + 1].rfind("GO ", 0) == 0;
                 EXPECT_EQ(asked, sent[i].back() - '0' == seat) << sent[i] << " to seat " << seat;
             }

@@ -167,7 +167,7 @@ TEST_F(ServerOverLoopback, PlaysAOneEndGameAndClosesBothConnections) {
         EXPECT_EQ(player->received.front(), "NEWGAME Alice Bob");
         EXPECT_EQ(player->received.back(), "GAMEOVER");
         EXPECT_EQ(player->Count("RUNSHOT"), 16);
-        EXPECT_EQ(player->Count("POSITION"), 16);
+        EXPECT_EQ(player->Count("POSITION"), 17); // one per stone, one after the end
         EXPECT_EQ(player->Count("GO"), 8);
         EXPECT_TRUE(player->Has("SCORE 1"));
     }
