@@ -53,12 +53,17 @@ bool ProtocolHandler::isInboxHeld() const {
 }
 
 void ProtocolHandler::OnServerMessage(std::string_view message) {
-    m_inbox.push_back({std::string(message), false});
+    m_inbox.push_back({std::string(message), m_with.server.IsConnected(), false, {}});
     ResumeInbox();
 }
 
 void ProtocolHandler::OnLocalMessage(std::string_view message) {
     HandleMessage(message, false);
+}
+
+void ProtocolHandler::OnServerLinkDown(std::function<void()> whenReached) {
+    m_inbox.push_back({std::string(), false, false, std::move(whenReached)});
+    ResumeInbox();
 }
 
 void ProtocolHandler::OnReplayEnded() {
@@ -84,9 +89,16 @@ void ProtocolHandler::ResumeInbox() {
     m_resuming = true;
     while (!m_inbox.empty() && !m_waitingForReady) {
         HeldMessage& next = m_inbox.front();
+        if (next.linkDown) {
+            const std::function<void()> steps = std::move(next.linkDown);
+            m_inbox.pop_front();
+            m_with.log.Close();
+            steps();
+            continue;
+        }
         const std::string_view text = CutAtNewline(next.text);
         const std::string word = CommandWord(text);
-        const bool serverPath = m_with.server.IsConnected();
+        const bool serverPath = next.serverPath;
         if (serverPath && m_replayRunning &&
             (SameWord(word, "POSITION") || SameWord(word, "SETSTATE"))) {
             // The position the server sends after a shot is shown once the

@@ -5,6 +5,7 @@
 #include <tarnwick/tarnwick.h>
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,11 @@ public:
     // The text is used up to its first newline.
     void HandleMessage(std::string_view message, bool fromServer);
 
+    // The server link went down. Messages received before take their turn
+    // first, as from a live link; then the log is closed and `whenReached`
+    // runs (the front end's link-down steps).
+    void OnServerLinkDown(std::function<void()> whenReached);
+
     // The replay that StartReplay began has ended: held messages go on.
     void OnReplayEnded();
 
@@ -59,7 +65,9 @@ public:
 private:
     struct HeldMessage {
         std::string text;
-        bool loggedAndForwarded; // only its action is left to do
+        bool serverPath;                // received while the link was up
+        bool loggedAndForwarded;        // only its action is left to do
+        std::function<void()> linkDown; // set for the link-down mark instead of a message
     };
 
     void HandleServerMessage(std::string_view text, bool loggedAndForwarded);

@@ -77,9 +77,12 @@ void RelaySession::OnServerMessage(const QByteArray& message) {
 }
 
 void RelaySession::OnLinkDown() {
-    ShowTitle();
-    m_log.Close();
-    Q_EMIT linkDown();
+    // The link-down steps come after the messages received before it, which
+    // may still wait for a replay.
+    m_handler.OnServerLinkDown([this] {
+        ShowTitle();
+        Q_EMIT linkDown();
+    });
 }
 
 void RelaySession::ShowTitle() {

@@ -8,7 +8,8 @@ set -euo pipefail
 # run_match BIN_DIR RUN_DIR ENDS GAMES [SERVER_OPTION...]
 # Leaves in RUN_DIR: server.out, red/ and yellow/ (each with client.out and
 # Log/), and records/. Returns non-zero when a program failed or the match
-# did not finish within its time.
+# did not finish within its time. With SKERROW_MATCH_WINDOW=1 the yellow side
+# plays in the Skerrow window, which stays open until the user closes it.
 run_match() {
     local bin=$1 run=$2 ends=$3 games=$4
     shift 4
@@ -47,14 +48,32 @@ run_match() {
         sleep 0.1
         waited=$((waited + 1))
     done
+    local status=0
+    if [[ "${SKERROW_MATCH_WINDOW:-0}" == 1 ]]; then
+        start_window "$bin" "$run/yellow" "$port" yellow01 Yellow yelpass1 2
+        local window=$!
+        wait_for "$server" "$limit" || status=1
+        wait_for "$red" 30 || status=1
+        echo "The game is over; close the Skerrow window to finish." >&2
+        wait "$window" || status=1
+        return $status
+    fi
     start_client "$bin" "$run/yellow" "$port" yellow01 Yellow yelpass1 2
     local yellow=$!
-
-    local status=0
     wait_for "$server" "$limit" || status=1
     wait_for "$red" 30 || status=1
     wait_for "$yellow" 30 || status=1
     return $status
+}
+
+# start_window BIN_DIR FOLDER PORT ID NAME PASSWORD SEED: the Skerrow window
+# with the sample engine chosen, connecting at start-up.
+start_window() {
+    local bin=$1 folder=$2 port=$3 id=$4 name=$5 password=$6 seed=$7
+    (cd "$folder" && SKERROW_PASSWORD=$password exec "$bin/skerrow" --connect \
+        --address 127.0.0.1 --port "$port" --id "$id" --name "$name" \
+        --engine "$bin/sample-engine" -- --seed "$seed" \
+        >"$folder/client.out" 2>"$folder/client.err") &
 }
 
 # start_client BIN_DIR FOLDER PORT ID NAME PASSWORD SEED

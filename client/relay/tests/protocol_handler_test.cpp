@@ -310,3 +310,33 @@ TEST(ProtocolHandler, LongWordsAndMessagesAreHandledWhole) {
     rig.handler.OnServerMessage("POSITIONPOSITIONPOSITIONPOSITIONPOSITION 5 5");
     EXPECT_EQ(rig.handler.gameState().shotNumber, 1);
 }
+
+TEST(ProtocolHandler, TheLinkGoingDownWaitsForTheMessagesBeforeIt) {
+    HandlerRig rig;
+    rig.engine.running = true;
+    rig.handler.OnServerMessage("NEWGAME a b");
+    rig.handler.OnServerMessage("RUNSHOT 0 -3 0");
+    rig.handler.OnServerMessage("POSITION 1 1");
+    rig.handler.OnServerMessage("SETSTATE 1 0 10 1");
+    rig.handler.OnServerMessage("GAMEOVER");
+    rig.server.connected = false;
+    bool reached = false;
+    rig.handler.OnServerLinkDown([&] { reached = true; });
+    EXPECT_FALSE(reached);
+    EXPECT_TRUE(rig.log.open);
+
+    // Once the replay ends, the held messages are handled as from the live
+    // link: logged, forwarded and acted on; then the link-down steps run.
+    rig.handler.OnReplayEnded();
+    EXPECT_TRUE(reached);
+    EXPECT_EQ(rig.handler.gameState().shotNumber, 1);
+    EXPECT_EQ(rig.log.lines.back(), "Server: GAMEOVER");
+    EXPECT_EQ(rig.engine.written.back(), "GAMEOVER");
+    EXPECT_FALSE(rig.log.open);
+    EXPECT_FALSE(rig.handler.isInboxHeld());
+
+    // With nothing held, the steps run at once.
+    bool again = false;
+    rig.handler.OnServerLinkDown([&] { again = true; });
+    EXPECT_TRUE(again);
+}
