@@ -1,6 +1,6 @@
 #pragma once
 
-#include "connection_settings.h"
+#include "connection_options.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,12 +22,7 @@ struct AppOptions {
     // on the command line (the password from the command line, else from the
     // environment).
     bool connect = false;
-    std::optional<std::string> address;
-    std::optional<std::string> port;
-    std::optional<std::string> id;
-    std::optional<std::string> password;
-    std::optional<std::string> displayName;
-    QString settingsFile = QStringLiteral("./Connection.ini");
+    ConnectionOptions connection;
 
     // Write the window's picture to this PNG file once the window is idle
     // (when connecting, once the server has said something), then end the
@@ -48,13 +43,5 @@ AppParseResult ParseAppOptions(const QStringList& arguments);
 
 // The text printed for --help and after a usage error.
 QString AppUsage();
-
-// The connection entries to check for --connect: each from the command line
-// when given there, else from the settings file; the password from the
-// command line, else from `passwordFromEnvironment` (the settings file never
-// holds one).
-ConnectionEntries ResolveConnectEntries(const AppOptions& options,
-                                        const ConnectionEntries& fromFile,
-                                        const std::optional<std::string>& passwordFromEnvironment);
 
 } // namespace skerrow

@@ -66,8 +66,9 @@ int main(int argc, char** argv) {
         if (const char* password = std::getenv("SKERROW_PASSWORD")) {
             passwordFromEnvironment = password;
         }
-        const ConnectionEntries entries = ResolveConnectEntries(
-            options, ReadSettingsFile(options.settingsFile), passwordFromEnvironment);
+        const ConnectionEntries entries =
+            ResolveEntries(options.connection, ReadSettingsFile(options.connection.settingsFile),
+                           passwordFromEnvironment);
         ConnectionSettings settings;
         if (const std::optional<std::string> problem = CheckConnectionEntries(entries, settings)) {
             // Said once the window shows; it stays unconnected.

@@ -7,19 +7,6 @@ namespace skerrow {
 
 namespace {
 
-const QCommandLineOption kAddress({"a", "address"}, "Match server address (IPv4 or host name).",
-                                  "host");
-const QCommandLineOption kPort({"p", "port"}, "Match server port.", "port");
-const QCommandLineOption kId("id", "Login ID (4 to 16 letters, digits, '-', '_', '.').", "id");
-const QCommandLineOption kPassword("password",
-                                   "Login password (4 to 8 characters); by default the "
-                                   "environment variable SKERROW_PASSWORD.",
-                                   "password");
-const QCommandLineOption kName({"n", "name"}, "Display name (1 to 16 characters).", "name");
-const QCommandLineOption kSettings("settings",
-                                   "Settings file with the keys IP, PORT, ID and NAME of the "
-                                   "section System (default: ./Connection.ini).",
-                                   "file");
 const QCommandLineOption kEngine({"e", "engine"}, "Thinking engine program to run (required).",
                                  "program");
 const QCommandLineOption kTimeout("connect-timeout",
@@ -31,17 +18,9 @@ void AddOptions(QCommandLineParser& parser) {
     parser.setApplicationDescription(
         "Plays matches on a match server for a thinking engine, without a window.");
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
-    parser.addOptions(
-        {kAddress, kPort, kId, kPassword, kName, kSettings, kEngine, kTimeout, kHelp});
+    AddConnectionOptions(parser);
+    parser.addOptions({kEngine, kTimeout, kHelp});
     parser.addPositionalArgument("-- engine-arguments", "Arguments handed to the engine.");
-}
-
-std::optional<std::string> Value(const QCommandLineParser& parser,
-                                 const QCommandLineOption& option) {
-    if (!parser.isSet(option)) {
-        return std::nullopt;
-    }
-    return parser.value(option).toStdString();
 }
 
 } // namespace
@@ -63,14 +42,7 @@ CliParseResult ParseCliOptions(const QStringList& arguments) {
     }
     CliOptions& options = result.options;
     options.helpRequested = parser.isSet(kHelp);
-    options.address = Value(parser, kAddress);
-    options.port = Value(parser, kPort);
-    options.id = Value(parser, kId);
-    options.password = Value(parser, kPassword);
-    options.displayName = Value(parser, kName);
-    if (parser.isSet(kSettings)) {
-        options.settingsFile = parser.value(kSettings);
-    }
+    options.connection = ReadConnectionOptions(parser);
     options.engineProgram = parser.value(kEngine);
     options.engineArguments = parser.positionalArguments();
     if (parser.isSet(kTimeout)) {
@@ -94,17 +66,6 @@ CliParseResult ParseCliOptions(const QStringList& arguments) {
                            .arg(options.engineArguments.first());
     }
     return result;
-}
-
-ConnectionEntries ResolveEntries(const CliOptions& options, const ConnectionEntries& fromFile,
-                                 const std::optional<std::string>& passwordFromEnvironment) {
-    ConnectionEntries entries;
-    entries.address = options.address.value_or(fromFile.address);
-    entries.port = options.port.value_or(fromFile.port);
-    entries.id = options.id.value_or(fromFile.id);
-    entries.displayName = options.displayName.value_or(fromFile.displayName);
-    entries.password = options.password.value_or(passwordFromEnvironment.value_or(std::string()));
-    return entries;
 }
 
 } // namespace skerrow

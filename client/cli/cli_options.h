@@ -1,6 +1,6 @@
 #pragma once
 
-#include "connection_settings.h"
+#include "connection_options.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,12 +13,7 @@ namespace skerrow {
 struct CliOptions {
     // Connection entries given on the command line; unset ones come from the
     // settings file (and the password from the environment).
-    std::optional<std::string> address;
-    std::optional<std::string> port;
-    std::optional<std::string> id;
-    std::optional<std::string> password;
-    std::optional<std::string> displayName;
-    QString settingsFile = QStringLiteral("Connection.ini");
+    ConnectionOptions connection;
     QString engineProgram;
     QStringList engineArguments;
     int connectTimeoutSeconds = 30;
@@ -37,11 +32,5 @@ CliParseResult ParseCliOptions(const QStringList& arguments);
 
 // The usage text printed for --help and after a usage error.
 QString CliUsage();
-
-// The connection entries to check: each from the command line when given
-// there, else from the settings file; the password from the command line,
-// else from the environment variable's value.
-ConnectionEntries ResolveEntries(const CliOptions& options, const ConnectionEntries& fromFile,
-                                 const std::optional<std::string>& passwordFromEnvironment);
 
 } // namespace skerrow

@@ -32,8 +32,9 @@ int main(int argc, char** argv) {
     if (const char* password = std::getenv("SKERROW_PASSWORD")) {
         passwordFromEnvironment = password;
     }
-    const ConnectionEntries entries = ResolveEntries(
-        parsed.options, ReadSettingsFile(parsed.options.settingsFile), passwordFromEnvironment);
+    const ConnectionOptions& given = parsed.options.connection;
+    const ConnectionEntries entries =
+        ResolveEntries(given, ReadSettingsFile(given.settingsFile), passwordFromEnvironment);
     ConnectionSettings settings;
     if (const std::optional<std::string> problem = CheckConnectionEntries(entries, settings)) {
         std::fprintf(stderr, "skerrow-cli: %s: %s\n", std::string(kInputErrorTitle).c_str(),

@@ -16,7 +16,7 @@ TEST(AppOptions, WithoutOptionsNothingIsStarted) {
     EXPECT_TRUE(result.options.engineProgram.isEmpty());
     EXPECT_FALSE(result.options.connect);
     EXPECT_TRUE(result.options.screenshotFile.isEmpty());
-    EXPECT_EQ(result.options.settingsFile, QStringLiteral("./Connection.ini"));
+    EXPECT_EQ(result.options.connection.settingsFile, QStringLiteral("./Connection.ini"));
 }
 
 TEST(AppOptions, EngineArgumentsFollowTheSeparatorEvenWhenTheyLookLikeOptions) {
@@ -36,12 +36,12 @@ TEST(AppOptions, ConnectTakesTheConnectionOptions) {
     ASSERT_TRUE(result.error.isEmpty()) << result.error.toStdString();
     const AppOptions& options = result.options;
     EXPECT_TRUE(options.connect);
-    EXPECT_EQ(options.address, "10.0.0.2");
-    EXPECT_EQ(options.port, "10000");
-    EXPECT_EQ(options.id, "team-a");
-    EXPECT_EQ(options.displayName, "TeamA");
-    EXPECT_EQ(options.password, "pw12");
-    EXPECT_EQ(options.settingsFile, QStringLiteral("other.ini"));
+    EXPECT_EQ(options.connection.address, "10.0.0.2");
+    EXPECT_EQ(options.connection.port, "10000");
+    EXPECT_EQ(options.connection.id, "team-a");
+    EXPECT_EQ(options.connection.displayName, "TeamA");
+    EXPECT_EQ(options.connection.password, "pw12");
+    EXPECT_EQ(options.connection.settingsFile, QStringLiteral("other.ini"));
 }
 
 struct RefusedCase {
@@ -72,31 +72,6 @@ TEST(AppOptions, HelpNeedsNothingElse) {
     EXPECT_TRUE(result.error.isEmpty());
     EXPECT_TRUE(result.options.helpRequested);
     EXPECT_TRUE(AppUsage().contains(QStringLiteral("--screenshot")));
-}
-
-TEST(AppOptions, CommandLineEntriesWinOverTheFileAndThePasswordComesFromTheEnvironment) {
-    ConnectionEntries file;
-    file.address = "10.0.0.1";
-    file.port = "9000";
-    file.id = "fileid";
-    file.displayName = "FileName";
-    file.password = "never-used";
-
-    AppOptions options;
-    options.connect = true;
-    options.port = "10000";
-    options.displayName = "Cli";
-    ConnectionEntries entries = ResolveConnectEntries(options, file, std::string("envpw"));
-    EXPECT_EQ(entries.address, "10.0.0.1");
-    EXPECT_EQ(entries.port, "10000");
-    EXPECT_EQ(entries.id, "fileid");
-    EXPECT_EQ(entries.displayName, "Cli");
-    EXPECT_EQ(entries.password, "envpw");
-
-    options.password = "clipw";
-    EXPECT_EQ(ResolveConnectEntries(options, file, std::string("envpw")).password, "clipw");
-    options.password.reset();
-    EXPECT_EQ(ResolveConnectEntries(options, file, std::nullopt).password, "");
 }
 
 } // namespace

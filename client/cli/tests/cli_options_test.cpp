@@ -19,11 +19,11 @@ TEST(CliOptions, ReadsConnectionEntriesEngineAndItsArguments) {
                "--connect-timeout", "5", "--engine", "./engine", "--", "--level", "3"});
     ASSERT_TRUE(result.error.isEmpty()) << result.error.toStdString();
     const CliOptions& options = result.options;
-    EXPECT_EQ(options.address, "localhost");
-    EXPECT_EQ(options.port, "9000");
-    EXPECT_EQ(options.id, "abcd");
-    EXPECT_EQ(options.displayName, "Bot");
-    EXPECT_FALSE(options.password.has_value());
+    EXPECT_EQ(options.connection.address, "localhost");
+    EXPECT_EQ(options.connection.port, "9000");
+    EXPECT_EQ(options.connection.id, "abcd");
+    EXPECT_EQ(options.connection.displayName, "Bot");
+    EXPECT_FALSE(options.connection.password.has_value());
     EXPECT_EQ(options.connectTimeoutSeconds, 5);
     EXPECT_EQ(options.engineProgram, "./engine");
     EXPECT_EQ(options.engineArguments, (QStringList{"--level", "3"}));
@@ -46,7 +46,7 @@ TEST(CliOptions, RefusesWhatItCannotUse) {
 }
 
 TEST(CliOptions, CommandLineOverridesTheSettingsFileAndTheEnvironment) {
-    CliOptions options;
+    ConnectionOptions options;
     options.port = "7000";
     ConnectionEntries file;
     file.address = "10.0.0.1";

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "connection_settings.h"
+
+#include <QString>
+
+#include <optional>
+#include <string>
+
+class QCommandLineParser;
+
+namespace skerrow {
+
+// The connection entries a command line may give. The window and skerrow-cli
+// take the same options; entries not given come from the settings file.
+struct ConnectionOptions {
+    std::optional<std::string> address;
+    std::optional<std::string> port;
+    std::optional<std::string> id;
+    std::optional<std::string> password;
+    std::optional<std::string> displayName;
+    QString settingsFile = QStringLiteral("./Connection.ini");
+    bool settingsFileGiven = false;
+
+    // True when any of the options was given.
+    bool AnyGiven() const;
+};
+
+// Adds --address, --port, --id, --password, --name and --settings to the
+// parser; `helpSuffix` is added to each help text (for example
+// " (with --connect)").
+void AddConnectionOptions(QCommandLineParser& parser, const QString& helpSuffix = {});
+
+// The options as a parser that has parsed the command line holds them.
+ConnectionOptions ReadConnectionOptions(const QCommandLineParser& parser);
+
+// The entries to check: each from the command line when given there, else
+// from the settings file; the password from the command line, else from
+// `passwordFromEnvironment` (the settings file never holds one).
+ConnectionEntries ResolveEntries(const ConnectionOptions& options,
+                                 const ConnectionEntries& fromFile,
+                                 const std::optional<std::string>& passwordFromEnvironment);
+
+} // namespace skerrow
