@@ -19,35 +19,27 @@ run_match() {
     "$bin/skerrow-server" --port 0 --ends "$ends" --games "$games" \
         --records "$run/records" "$@" >"$run/server.out" 2>"$run/server.err" &
     local server=$!
-    local port="" waited=0
-    while [[ -z "$port" ]]; do
+    local port=""
+    server_port() {
         port=$(sed -n 's/^Listening on [0-9.]*:\([0-9]*\).*/\1/p' "$run/server.out" | head -n 1)
-        if [[ -z "$port" ]]; then
-            if ! kill -0 "$server" 2>/dev/null || ((waited > 100)); then
-                echo "The match server did not start:" >&2
-                cat "$run/server.err" >&2
-                kill "$server" 2>/dev/null || true
-                return 1
-            fi
-            sleep 0.1
-            waited=$((waited + 1))
-        fi
-    done
+        [[ -n "$port" ]]
+    }
+    if ! wait_until "$server" 100 server_port; then
+        echo "The match server did not start:" >&2
+        cat "$run/server.err" >&2
+        kill "$server" 2>/dev/null || true
+        return 1
+    fi
 
     # Red logs in first: the server gives the first player to log in red.
     start_client "$bin" "$run/red" "$port" red01 Red redpass1 1
     local red=$!
-    waited=0
-    until grep -q "logged in" "$run/red/client.out" 2>/dev/null; do
-        if ! kill -0 "$red" 2>/dev/null || ((waited > 300)); then
-            echo "The red client did not log in:" >&2
-            cat "$run/red/client.err" >&2
-            kill "$server" 2>/dev/null || true
-            return 1
-        fi
-        sleep 0.1
-        waited=$((waited + 1))
-    done
+    if ! wait_until "$red" 300 grep -q "logged in" "$run/red/client.out"; then
+        echo "The red client did not log in:" >&2
+        cat "$run/red/client.err" >&2
+        kill "$server" 2>/dev/null || true
+        return 1
+    fi
     local status=0
     if [[ "${SKERROW_MATCH_WINDOW:-0}" == 1 ]]; then
         start_window "$bin" "$run/yellow" "$port" yellow01 Yellow yelpass1 2
@@ -74,6 +66,20 @@ start_window() {
         --address 127.0.0.1 --port "$port" --id "$id" --name "$name" \
         --engine "$bin/sample-engine" -- --seed "$seed" \
         >"$folder/client.out" 2>"$folder/client.err") &
+}
+
+# wait_until PID TRIES COMMAND...: runs COMMAND every 0.1 s until it succeeds;
+# fails when the process PID has ended or after TRIES tries.
+wait_until() {
+    local pid=$1 tries=$2 tried=0
+    shift 2
+    until "$@" 2>/dev/null; do
+        if ! kill -0 "$pid" 2>/dev/null || ((tried >= tries)); then
+            return 1
+        fi
+        sleep 0.1
+        tried=$((tried + 1))
+    done
 }
 
 # start_client BIN_DIR FOLDER PORT ID NAME PASSWORD SEED

@@ -3,14 +3,16 @@
 // output; see engine_session.h for the protocol and shot_chooser.h for how it
 // picks a shot.
 
+#include "command_line.h"
 #include "engine_session.h"
 
-#include <charconv>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 
 using sample_engine::EngineOptions;
+using sample_engine::ReadNumber;
 
 namespace {
 
@@ -26,11 +28,6 @@ constexpr std::string_view kUsage =
     "  --plain            always draw to the tee, without thinking\n"
     "  --max-think-ms MS  longest think for one stone (default 3000); less when\n"
     "                     the clock in GO leaves less\n";
-
-template <typename Number> bool ReadNumber(std::string_view text, Number& value) {
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    return result.ec == std::errc() && result.ptr == text.data() + text.size();
-}
 
 // Reads the options into `options`; on a mistake says what is wrong on stderr.
 bool ParseOptions(int argc, char** argv, EngineOptions& options, bool& help) {
@@ -74,14 +71,9 @@ bool ParseOptions(int argc, char** argv, EngineOptions& options, bool& help) {
 
 int main(int argc, char** argv) {
     EngineOptions options;
-    bool help = false;
-    if (!ParseOptions(argc, argv, options, help)) {
-        std::cerr << kUsage;
-        return 2;
-    }
-    if (help) {
-        std::cout << kUsage;
-        return 0;
+    if (const std::optional<int> status =
+            sample_engine::HandleCommandLine(argc, argv, options, ParseOptions, kUsage)) {
+        return *status;
     }
     sample_engine::EngineSession session(options);
     session.Run(std::cin, std::cout);

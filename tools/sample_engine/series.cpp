@@ -7,21 +7,23 @@
 // blank end the order stays; every delivery is played by Simulation with the
 // server's delivery error. Colours swap every game.
 
+#include "command_line.h"
 #include "engine_session.h"
 #include "shot_chooser.h"
 
 #include <tarnwick/tarnwick.h>
 
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
 
 using sample_engine::DrawToTheTee;
+using sample_engine::ReadNumber;
 using sample_engine::ShotChooser;
 
 namespace {
@@ -50,11 +52,6 @@ struct SeriesOptions {
     unsigned seed = 1;
     float randomSize = 0.1f;
 };
-
-template <typename Number> bool ReadNumber(std::string_view text, Number& value) {
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    return result.ec == std::errc() && result.ptr == text.data() + text.size();
-}
 
 bool ParseOptions(int argc, char** argv, SeriesOptions& options, bool& help) {
     for (int i = 1; i < argc; ++i) {
@@ -131,14 +128,9 @@ GameResult PlayGame(const SeriesOptions& options, bool sampleIsRed, const ShotCh
 
 int main(int argc, char** argv) {
     SeriesOptions options;
-    bool help = false;
-    if (!ParseOptions(argc, argv, options, help)) {
-        std::cerr << kUsage;
-        return 2;
-    }
-    if (help) {
-        std::cout << kUsage;
-        return 0;
+    if (const std::optional<int> status =
+            sample_engine::HandleCommandLine(argc, argv, options, ParseOptions, kUsage)) {
+        return *status;
     }
 
     const ShotChooser chooser(options.randomSize);

@@ -3,36 +3,15 @@
 // Shared by the window's tests: waiting on the event loop, and a match server
 // on loopback whose every byte the test writes and reads.
 
+#include "event_loop_wait.h"
+
 #include <QByteArray>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 
 #include <gtest/gtest.h>
 
 namespace skerrow::test {
-
-// A safety net only: every wait ends on an event.
-constexpr int kWaitMs = 30000;
-
-// A message as it travels: its text and one zero byte.
-inline QByteArray Z(const char* text) {
-    return QByteArray(text) + '\0';
-}
-
-// Runs the event loop until `done` holds or the safety net runs out.
-template <typename Predicate> bool WaitFor(Predicate done) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > kWaitMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
-}
 
 // A match server that takes one client.
 class LoopbackServer {

@@ -1,8 +1,9 @@
 // skerrow-cli against a scripted match server and a scripted engine over
 // loopback: the exact bytes on both sides, the match log and the exit status.
+#include "event_loop_wait.h"
+
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTcpServer>
@@ -13,24 +14,9 @@
 
 namespace {
 
-constexpr int kWaitMs = 15000; // a safety net only; every wait ends on an event
-
-QByteArray Z(const char* text) {
-    return QByteArray(text) + '\0';
-}
-
-// Runs the event loop until `done` holds or the safety net runs out.
-template <typename Predicate> bool WaitFor(Predicate done) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > kWaitMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
-}
+using skerrow::test::kWaitMs;
+using skerrow::test::WaitFor;
+using skerrow::test::Z;
 
 class CliMatch : public ::testing::Test {
 protected:

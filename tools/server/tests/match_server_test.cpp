@@ -1,6 +1,7 @@
 // The Qt server over loopback with scripted players on QTcpSockets, and the
 // program itself: its first line, its exit status. Every wait ends on an
 // event; the time limit is a safety net only.
+#include "event_loop_wait.h"
 #include "match_server.h"
 #include "message_framing.h"
 #include "protocol_words.h"
@@ -8,7 +9,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTcpServer>
@@ -25,19 +25,8 @@ using namespace skerrow;
 
 namespace {
 
-constexpr int kWaitMs = 15000;
-
-template <typename Predicate> bool WaitFor(Predicate done) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > kWaitMs) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
-}
+using test::kWaitMs;
+using test::WaitFor;
 
 std::string DrawToTee() {
     ShotVec shot{};
