@@ -16,6 +16,8 @@ namespace {
 
 constexpr int kStonesPerEnd = 16;
 constexpr int kStonesPerSide = kStonesPerEnd / 2;
+// A position records the scores of ten ends, so no game has more.
+constexpr int kMostEnds = static_cast<int>(std::size(GameState{}.endScores));
 
 GameState ClearedPosition() {
     GameState state{};
@@ -49,10 +51,16 @@ std::chrono::milliseconds ThinkingTime(const GameState& state, long long remaini
         return std::chrono::milliseconds(cap);
     }
     // The stones of this end still to play, the one about to go included,
-    // then those of the ends after it.
-    const int thisEnd = std::clamp((kStonesPerEnd + 1 - state.shotNumber) / 2, 1, kStonesPerSide);
-    const int laterEnds = std::max(0, state.lastEnd - state.currentEnd - 1);
-    const long long stones = thisEnd + static_cast<long long>(laterEnds) * kStonesPerSide;
+    // then those of the ends after it. The numbers come from the server's
+    // words and may be any int: the arithmetic is wide, and the counts are
+    // kept within what a game can hold.
+    const long long thisEnd =
+        std::clamp((kStonesPerEnd + 1 - static_cast<long long>(state.shotNumber)) / 2, 1LL,
+                   static_cast<long long>(kStonesPerSide));
+    const long long laterEnds =
+        std::clamp(static_cast<long long>(state.lastEnd) - state.currentEnd - 1, 0LL,
+                   static_cast<long long>(kMostEnds - 1));
+    const long long stones = thisEnd + laterEnds * kStonesPerSide;
     const long long share = remainingMs / stones;
     return std::chrono::milliseconds(std::min(cap, share - share / 5));
 }

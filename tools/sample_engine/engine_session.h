@@ -36,6 +36,8 @@ struct EngineOptions {
 // clock for the rest of the game) for each stone the side still has to play,
 // lessened by a fifth for the relay and the pipes, and at most `maxThinkMs`.
 // A negative `remainingMs` means the clock is unknown: then `maxThinkMs`.
+// Safe for any numbers in `state` (the server's words may hold any int): the
+// stones left are counted as at most one game of ten ends can have.
 std::chrono::milliseconds ThinkingTime(const GameState& state, long long remainingMs,
                                        int maxThinkMs);
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -163,4 +164,34 @@ TEST(ThinkingTime, SharesTheClockOverTheStonesLeft) {
     // The second stone of the last end: the side has eight to play.
     state.shotNumber = 1;
     EXPECT_EQ(ThinkingTime(state, 8000, 5000).count(), 800);
+}
+
+TEST(ThinkingTime, StaysWithinOneGameForNumbersOfAnySize) {
+    // Numbers as a server may send them in SETSTATE; the arithmetic must not
+    // overflow, and no more stones are left than ten ends hold.
+    GameState state{};
+    state.currentEnd = std::numeric_limits<int>::min();
+    state.lastEnd = std::numeric_limits<int>::max();
+    EXPECT_EQ(ThinkingTime(state, 80000, 5000).count(), 800); // 80 stones left
+    state.shotNumber = std::numeric_limits<int>::min();
+    EXPECT_EQ(ThinkingTime(state, 80000, 5000).count(), 800);
+    state.shotNumber = std::numeric_limits<int>::max();
+    state.currentEnd = std::numeric_limits<int>::max();
+    state.lastEnd = std::numeric_limits<int>::min();
+    EXPECT_EQ(ThinkingTime(state, std::numeric_limits<long long>::max(), 5000).count(), 5000);
+    EXPECT_EQ(ThinkingTime(state, 1000, 5000).count(), 800); // the last stone
+}
+
+TEST(EngineSession, AnswersGoAfterASetStateOutOfEveryRange) {
+    // The library refuses such a position, so the engine draws to the tee.
+    const ShotVec tee = DrawToTheTee();
+    const std::string draw =
+        "BESTSHOT " + std::to_string(tee.vx) + " " + std::to_string(tee.vy) + " 0";
+    for (const char* setState :
+         {"SETSTATE 0 -2147483648 2147483647 0", "SETSTATE -2147483648 0 -2147483648 1",
+          "SETSTATE 2147483647 2147483647 2147483647 2147483647"}) {
+        EngineSession session(Quick());
+        session.HandleMessage(setState);
+        EXPECT_EQ(session.HandleMessage("GO 2147483647 -2147483648"), draw) << setState;
+    }
 }
