@@ -1,46 +1,13 @@
 #include "json_line.h"
 
 #include "protocol_words.h"
+#include "utf8_text.h"
 
 namespace skerrow {
 
 namespace {
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
-
-// Length of the valid UTF-8 sequence that starts `text`, or 0 when it starts
-// with a byte that begins none.
-std::size_t Utf8SequenceLength(std::string_view text) {
-    const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead < 0x80) {
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;  // no overlong forms
-        high = lead == 0xED ? 0x9F : 0xBF; // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (text.size() < length || byte(1) < low || byte(1) > high) {
-        return 0;
-    }
-    for (std::size_t i = 2; i < length; ++i) {
-        if (byte(i) < 0x80 || byte(i) > 0xBF) {
-            return 0;
-        }
-    }
-    return length;
-}
 
 } // namespace
 
@@ -54,19 +21,19 @@ std::string JsonLine::Quote(std::string_view value) {
             value.remove_prefix(1);
             continue;
         }
-        const char c = value.front();
-        if (length > 1) {
-            quoted.append(value.substr(0, length));
-        } else if (c == '"' || c == '\\') {
-            quoted += '\\';
-            quoted += c;
-        } else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-            const auto code = static_cast<unsigned char>(c);
+        const std::string_view sequence = value.substr(0, length);
+        if (IsControlCharacter(sequence)) {
+            // C1 controls too: JSON allows them raw, but a terminal that
+            // shows a record or a remark would act on them.
+            const char32_t code = CodePoint(sequence);
             quoted += "\\u00";
             quoted += kHex[code >> 4];
             quoted += kHex[code & 0x0F];
+        } else if (sequence == "\"" || sequence == "\\") {
+            quoted += '\\';
+            quoted += sequence;
         } else {
-            quoted += c;
+            quoted += sequence;
         }
         value.remove_prefix(length);
     }

@@ -12,7 +12,8 @@ namespace skerrow {
 class JsonLine {
 public:
     // A string field. Bytes that are not valid UTF-8 become U+FFFD, control
-    // characters are escaped, so the line stays one valid JSON line.
+    // characters (C0, DEL and C1) are escaped, so the line stays one valid
+    // JSON line that a terminal shows as it is.
     JsonLine& String(std::string_view key, std::string_view value);
     JsonLine& Integer(std::string_view key, std::int64_t value);
     // A finite number, written with six digits after the point.
@@ -25,7 +26,8 @@ public:
     // The object, "{...}", without a newline.
     std::string Text() const { return "{" + m_fields + "}"; }
 
-    // `value` as a JSON string literal, quotes included.
+    // `value` as a JSON string literal, quotes included, escaped as in
+    // String(): safe to print on one line of a terminal.
     static std::string Quote(std::string_view value);
 
 private:

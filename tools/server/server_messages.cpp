@@ -1,6 +1,7 @@
 #include "server_messages.h"
 
 #include "protocol_words.h"
+#include "utf8_text.h"
 
 #include <charconv>
 #include <cmath>
@@ -57,6 +58,30 @@ std::optional<std::int32_t> StrictInteger(std::string_view word) {
     return value;
 }
 
+// Word `index` of `text` (0 is the command word), whole however long: a
+// word is judged as sent, never a cut prefix of it.
+std::optional<std::string> WholeWord(std::string_view text, std::size_t index) {
+    return GetToken(text, index, text.size() + 1);
+}
+
+// What is wrong with an id or a name, as a remark reads it ("the name ...").
+std::optional<std::string> WordFault(std::string_view what, std::string_view word) {
+    if (word.size() > kMaxNameBytes) {
+        return std::string(what) + " is longer than " + std::to_string(kMaxNameBytes) + " bytes";
+    }
+    while (!word.empty()) {
+        const std::size_t length = Utf8SequenceLength(word);
+        if (length == 0) {
+            return std::string(what) + " is not UTF-8";
+        }
+        if (IsControlCharacter(word.substr(0, length))) {
+            return std::string(what) + " has a control character";
+        }
+        word.remove_prefix(length);
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::string_view TrimEnd(std::string_view message) {
@@ -65,7 +90,7 @@ std::string_view TrimEnd(std::string_view message) {
 }
 
 bool HasCommandWord(std::string_view message, std::string_view word) {
-    const std::optional<std::string> first = GetToken(TrimEnd(message), 0);
+    const std::optional<std::string> first = WholeWord(TrimEnd(message), 0);
     return first && SameWord(*first, word);
 }
 
@@ -75,9 +100,9 @@ std::optional<LoginRequest> ParseLogin(std::string_view message) {
         return std::nullopt;
     }
     LoginRequest login;
-    login.id = GetToken(text, 1, kTextSlot).value_or(std::string());
-    login.password = GetToken(text, 2, kTextSlot).value_or(std::string());
-    login.name = GetToken(text, 3, kTextSlot).value_or(std::string());
+    login.id = WholeWord(text, 1).value_or(std::string());
+    login.password = WholeWord(text, 2).value_or(std::string());
+    login.name = WholeWord(text, 3).value_or(std::string());
     if (login.id.empty() || login.password.empty()) {
         return std::nullopt;
     }
@@ -87,14 +112,21 @@ std::optional<LoginRequest> ParseLogin(std::string_view message) {
     return login;
 }
 
+std::optional<std::string> LoginFault(const LoginRequest& login) {
+    if (std::optional<std::string> fault = WordFault("the id", login.id)) {
+        return fault;
+    }
+    return WordFault("the name", login.name);
+}
+
 std::optional<ShotVec> ParseDelivery(std::string_view message) {
     const std::string_view text = TrimEnd(message);
-    if (!HasCommandWord(text, "BESTSHOT") || GetToken(text, 4, kTextSlot)) {
+    if (!HasCommandWord(text, "BESTSHOT") || WholeWord(text, 4)) {
         return std::nullopt;
     }
-    const std::optional<std::string> vx = GetToken(text, 1, kTextSlot);
-    const std::optional<std::string> vy = GetToken(text, 2, kTextSlot);
-    const std::optional<std::string> curl = GetToken(text, 3, kTextSlot);
+    const std::optional<std::string> vx = WholeWord(text, 1);
+    const std::optional<std::string> vy = WholeWord(text, 2);
+    const std::optional<std::string> curl = WholeWord(text, 3);
     if (!vx || !vy || !curl) {
         return std::nullopt;
     }

@@ -26,14 +26,28 @@ struct LoginRequest {
     std::string name;
 };
 
-// Reads "LOGIN id password [name]" (the word in any case). Nothing when the
-// word is another or the id or password is missing.
+// Longest id or display name taken at LOGIN, in bytes of UTF-8. Names go
+// into every NEWGAME, result line and record file name; 64 bytes hold any
+// real team name (21 CJK characters) and keep those lines short.
+inline constexpr std::size_t kMaxNameBytes = 64;
+
+// Reads "LOGIN id password [name]" (the word in any case; every word whole,
+// never cut). Nothing when the word is another or the id or password is
+// missing.
 std::optional<LoginRequest> ParseLogin(std::string_view message);
+
+// Why the server refuses a login, e.g. "the name has a control character";
+// nothing when it takes it. The id and the name must be at most
+// kMaxNameBytes of valid UTF-8 without control characters (U+0000 to
+// U+001F, U+007F to U+009F), so that no name can break a line of the
+// server's output or act on a terminal.
+std::optional<std::string> LoginFault(const LoginRequest& login);
 
 // Reads a delivery "BESTSHOT vx vy curl" (the word in any case): vx and vy
 // decimal numbers, finite and at most kMaxDeliverySpeed in size, curl a whole
-// number; nothing else on the line but trailing blanks or a carriage return.
-// Nothing when the message is not such a delivery.
+// number in 32 bits; nothing else on the line but trailing blanks or a
+// carriage return. Every word is judged whole, however long. Nothing when the
+// message is not such a delivery.
 std::optional<ShotVec> ParseDelivery(std::string_view message);
 
 // True when the message's command word is `word`, in any case.

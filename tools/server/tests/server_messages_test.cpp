@@ -18,7 +18,7 @@ using namespace skerrow;
 namespace {
 
 struct DeliveryCase {
-    const char* text;
+    std::string text;
     bool valid;
     float vx = 0.0f;
     float vy = 0.0f;
@@ -29,10 +29,10 @@ struct DeliveryCase {
 // build to build.
 void PrintTo(const DeliveryCase& c, std::ostream* out) {
     *out << '"';
-    for (const char* p = c.text; *p != '\0'; ++p) {
-        *out << (*p == '\r' ? "\\r" : *p == '\t' ? "\\t" : std::string(1, *p));
+    for (const char ch : c.text.substr(0, 60)) {
+        *out << (ch == '\r' ? "\\r" : ch == '\t' ? "\\t" : std::string(1, ch));
     }
-    *out << '"';
+    *out << (c.text.size() > 60 ? "...\"" : "\"");
 }
 
 class DeliveryParsing : public ::testing::TestWithParam<DeliveryCase> {};
@@ -70,7 +70,14 @@ INSTANTIATE_TEST_SUITE_P(
         DeliveryCase{"BESTSHOT 0,1 -2.9 1", false}, DeliveryCase{"BESTSHOT +-0.1 -2.9 1", false},
         DeliveryCase{"BESTSHOT 0.1 -2.9 1.5", false}, DeliveryCase{"BESTSHOT 0.1 -2.9 one", false},
         DeliveryCase{"BESTSHOT 0.1 -2.9 99999999999", false},
-        DeliveryCase{"BESTSHOT\t0.1 -2.9 1", false}));
+        DeliveryCase{"BESTSHOT\t0.1 -2.9 1", false},
+        // Every word is judged whole, however long: a cut prefix of a bad
+        // word is no number, and a long good word keeps its value.
+        DeliveryCase{"BESTSHOT 0.1" + std::string(1100, '0') + "junk -3 0", false},
+        DeliveryCase{"BESTSHOT 0.1" + std::string(1100, '0') + " -3 0", true, 0.1f, -3.0f, 0},
+        DeliveryCase{"BESTSHOT 0.1 -3 0" + std::string(1099, '0') + "1", true, 0.1f, -3.0f, 1},
+        DeliveryCase{"BESTSHOT" + std::string(40, 'S') + " 0.1 -3 0", false},
+        DeliveryCase{"BESTSHOT 0.1 -3 0 " + std::string(2000, ' ') + "x", false}));
 
 TEST(LoginParsing, ReadsIdPasswordAndNameWithTheIdForAMissingName) {
     const std::optional<LoginRequest> full = ParseLogin("login abcd pass1 Alice");
@@ -86,6 +93,38 @@ TEST(LoginParsing, ReadsIdPasswordAndNameWithTheIdForAMissingName) {
     EXPECT_FALSE(ParseLogin("LOGIN abcd"));
     EXPECT_FALSE(ParseLogin("HELLO abcd pass1 Alice"));
     EXPECT_FALSE(ParseLogin(""));
+
+    // Words are whole: a long name is not cut to fit, it is refused below.
+    const std::optional<LoginRequest> longName =
+        ParseLogin("LOGIN abcd pass1 " + std::string(2000, 'n'));
+    ASSERT_TRUE(longName);
+    EXPECT_EQ(longName->name.size(), 2000u);
+}
+
+TEST(LoginParsing, RefusesIdsAndNamesThatCouldBreakALineOrActOnATerminal) {
+    const auto fault = [](const std::string& id, const std::string& name) {
+        return LoginFault({id, "pass1", name}).value_or("");
+    };
+    EXPECT_EQ(fault("alice", "Alice"), "");
+    EXPECT_EQ(fault("alice", std::string(64, 'a')), "");
+    EXPECT_EQ(fault("alice", std::string(65, 'a')), "the name is longer than 64 bytes");
+    // 21 three-byte characters are 63 bytes; 22 are 66.
+    std::string kanji;
+    for (int i = 0; i < 21; ++i) {
+        kanji += "\xE5\xA4\xAA";
+    }
+    EXPECT_EQ(fault("alice", kanji), "");
+    EXPECT_EQ(fault("alice", kanji + "\xE5\xA4\xAA"), "the name is longer than 64 bytes");
+    for (const std::string& control :
+         {std::string("\n"), std::string("\t"), std::string("\r"), std::string("\x1B[2J"),
+          std::string("\x7F"), std::string("\xC2\x9B"), std::string(1, '\0')}) {
+        EXPECT_EQ(fault("alice", "Al" + control + "ice"), "the name has a control character")
+            << JsonLine::Quote(control);
+    }
+    EXPECT_EQ(fault("alice", "Al\xFFice"), "the name is not UTF-8");
+    EXPECT_EQ(fault("alice", "Al\xC3"), "the name is not UTF-8");
+    EXPECT_EQ(fault("al\x1Bice", "Alice"), "the id has a control character");
+    EXPECT_EQ(fault(std::string(65, 'i'), "Alice"), "the id is longer than 64 bytes");
 }
 
 TEST(MessageFormats, PositionCarriesAllSixteenStonesWithSixDecimals) {
@@ -139,6 +178,13 @@ TEST(RecordLines, StayOneValidJsonObjectWhateverThePlayerSent) {
     EXPECT_FALSE(object.value("valid").toBool(true));
     EXPECT_TRUE(object.value("asked").isNull());
     EXPECT_EQ(object.value("scores").toArray().size(), 2);
+}
+
+TEST(RecordLines, EscapeEveryControlCharacterSoThatATerminalShowsThemAsText) {
+    // C0, DEL and the C1 controls (CSI, here) are escaped; other characters
+    // stay as they are.
+    EXPECT_EQ(JsonLine::Quote("a\x1B[2J\x7F\xC2\x9B\xC2\xA0\xE5\xA4\xAA"),
+              "\"a\\u001b[2J\\u007f\\u009b\xC2\xA0\xE5\xA4\xAA\"");
 }
 
 TEST(RecordFiles, NamesKeepOnlyPlainCharacters) {
