@@ -1,5 +1,6 @@
 #include "match_referee.h"
 
+#include "message_framing.h"
 #include "protocol_words.h"
 #include "server_messages.h"
 
@@ -66,6 +67,9 @@ void MatchReferee::StartGame() {
     m_remainingMs = {m_config.thinkingMs, m_config.thinkingMs};
     m_outOfTime = {false, false};
     m_ready = {false, false};
+    for (UnaskedMessages& unasked : m_unasked) {
+        unasked.Reset();
+    }
     m_gameStartMs = Now();
 
     const std::string& red = NameOf(kRed);
@@ -85,8 +89,8 @@ void MatchReferee::StartGame() {
     m_host.SetAlarm(m_config.readyMs);
 }
 
-void MatchReferee::OnMessage(int seat, std::string_view message) {
-    if (m_phase == Phase::Over || seat < 0 || seat > 1) {
+void MatchReferee::OnMessage(int seat, std::string_view message, std::int64_t receivedMs) {
+    if (m_phase == Phase::Over || seat < 0 || seat > 1 || !m_connected[seat]) {
         return;
     }
     const std::string_view text = TrimEnd(message);
@@ -101,13 +105,54 @@ void MatchReferee::OnMessage(int seat, std::string_view message) {
         }
         return;
     }
-    // A READYOK that comes late, or an empty message, is no answer.
+    // A READYOK that comes late, or an empty message, is no answer; nor is
+    // a message that arrived before the side was asked.
     if (m_phase == Phase::WaitingForAnswer && seat == SeatOf(m_toDeliver) && !text.empty() &&
-        !readyWord) {
-        TakeAnswer(text);
+        !readyWord && receivedMs >= m_askedAtMs) {
+        TakeAnswer(text, receivedMs);
         return;
     }
-    Record(Event("ignored").String("side", ColourName(ColourOf(seat))).String("text", text));
+    Ignore(seat, text);
+}
+
+void MatchReferee::OnDropped(int seat, std::size_t count) {
+    for (std::size_t i = 0; i < count && m_phase != Phase::Over; ++i) {
+        if (seat < 0 || seat > 1 || !m_connected[seat]) {
+            return;
+        }
+        Ignore(seat, std::nullopt);
+    }
+}
+
+void MatchReferee::Ignore(int seat, std::optional<std::string_view> text) {
+    // An over-long message counts as long as the framer's cap, the least it
+    // can have been.
+    const UnaskedMessages::Verdict verdict =
+        m_unasked[seat].Add(text ? text->size() : kDefaultMaxMessageLength);
+    if (verdict == UnaskedMessages::Verdict::OverLimit) {
+        CutOff(seat);
+        return;
+    }
+    if (verdict == UnaskedMessages::Verdict::Show) {
+        const char* side = ColourName(ColourOf(seat));
+        Record(text ? Event("ignored").String("side", side).String("text", *text)
+                    : Event("overlong").String("side", side));
+    }
+}
+
+void MatchReferee::CutOff(int seat) {
+    m_connected[seat] = false;
+    const int colour = ColourOf(seat);
+    Record(Event("disconnect")
+               .String("side", ColourName(colour))
+               .String("reason", "flooding")
+               .Integer("ignored", m_unasked[seat].count()));
+    m_host.Note(m_names[seat] + " sent more than " + UnaskedMessages::LimitsText() +
+                " unasked in this game; disconnected");
+    m_host.Disconnect(seat);
+    std::array<std::optional<std::string>, 2> forfeits;
+    forfeits[colour] = NameOf(colour) + " was disconnected for flooding";
+    FinishGame(forfeits);
 }
 
 void MatchReferee::OnDisconnected(int seat) {
@@ -116,7 +161,7 @@ void MatchReferee::OnDisconnected(int seat) {
     }
     m_connected[seat] = false;
     const int colour = ColourOf(seat);
-    Record(Event("disconnect").String("side", ColourName(colour)));
+    Record(Event("disconnect").String("side", ColourName(colour)).String("reason", "closed"));
     m_host.Note(m_names[seat] + " disconnected");
     std::array<std::optional<std::string>, 2> forfeits;
     forfeits[colour] = NameOf(colour) + " disconnected";
@@ -189,9 +234,9 @@ void MatchReferee::PlayOn() {
     }
 }
 
-void MatchReferee::TakeAnswer(std::string_view text) {
+void MatchReferee::TakeAnswer(std::string_view text, std::int64_t receivedMs) {
     const int colour = m_toDeliver;
-    const std::int64_t used = Now() - m_askedAtMs;
+    const std::int64_t used = receivedMs - m_askedAtMs;
     m_host.SetAlarm(std::nullopt);
     m_phase = Phase::Playing;
     // An answer counts only when it arrives before the side's clock reaches 0.
@@ -337,8 +382,18 @@ void MatchReferee::FinishGame(const std::array<std::optional<std::string>, 2>& f
                .Boolean("yellowForfeited", result.forfeited[kYellow])
                .Integer("redMs", m_remainingMs[kRed])
                .Integer("yellowMs", m_remainingMs[kYellow])
-               .String("result", result.line));
+               .String("result", result.line)
+               .Integer("redIgnored", m_unasked[SeatOf(kRed)].count())
+               .Integer("yellowIgnored", m_unasked[SeatOf(kYellow)].count()));
     m_host.EndRecord();
+    for (int seat = 0; seat < 2; ++seat) {
+        if (m_unasked[seat].hidden() > 0) {
+            m_host.Note(m_names[seat] + " sent " + std::to_string(m_unasked[seat].count()) +
+                        " unasked messages in game " + std::to_string(result.game) +
+                        "; the first " + std::to_string(UnaskedMessages::kShown) +
+                        " are in the record");
+        }
+    }
     m_host.Announce(result.line);
 
     for (int colour : {kRed, kYellow}) {

@@ -8,6 +8,7 @@
 
 #include "json_line.h"
 #include "referee_ports.h"
+#include "unasked_messages.h"
 
 #include <tarnwick/tarnwick.h>
 
@@ -65,8 +66,13 @@ public:
 
     // Opens the first game.
     void Start();
-    // One zero-terminated message from the player in `seat`, without its zero.
-    void OnMessage(int seat, std::string_view message);
+    // One zero-terminated message from the player in `seat`, without its
+    // zero, read from the connection at `receivedMs` (the clock's time): an
+    // answer is timed by when it arrived, not by when it was handled.
+    void OnMessage(int seat, std::string_view message, std::int64_t receivedMs);
+    // `count` messages from the player in `seat` were too long to keep and
+    // were dropped unread.
+    void OnDropped(int seat, std::size_t count);
     // The player in `seat` is gone.
     void OnDisconnected(int seat);
     // The alarm last asked for has gone off (possibly early: the referee
@@ -86,7 +92,12 @@ private:
 
     void StartGame();
     void PlayOn();
-    void TakeAnswer(std::string_view text);
+    void TakeAnswer(std::string_view text, std::int64_t receivedMs);
+    // A message from `seat` that nothing asked for (`text` is none for an
+    // over-long one): counted, recorded while few, and the player cut off
+    // past the limits.
+    void Ignore(int seat, std::optional<std::string_view> text);
+    void CutOff(int seat);
     void RunOutOfTime(std::int64_t thinkingMs, std::optional<std::string_view> lateAnswer);
     void PlayStone(int colour, std::optional<ShotVec> asked, std::string_view reason);
     void CloseEnd(int end);
@@ -114,6 +125,7 @@ private:
     std::array<std::int64_t, 2> m_remainingMs{}; // by colour
     std::array<bool, 2> m_outOfTime{};           // by colour
     std::array<bool, 2> m_ready{};               // by seat
+    std::array<UnaskedMessages, 2> m_unasked;    // by seat, in this game
     std::int64_t m_gameStartMs = 0;
     std::int64_t m_readyDeadlineMs = 0;
     int m_toDeliver = kRed;

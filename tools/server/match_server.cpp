@@ -1,5 +1,6 @@
 #include "match_server.h"
 
+#include "json_line.h"
 #include "player_connection.h"
 #include "server_messages.h"
 
@@ -16,13 +17,25 @@ namespace skerrow {
 
 namespace {
 
-QString Quoted(const QByteArray& message) {
+// The start of a player's message for a remark: quoted and escaped, so that
+// whatever it holds, it cannot break the remark's line or act on a terminal.
+std::string Quoted(const QByteArray& message) {
     constexpr qsizetype kShown = 80;
-    QString text = QString::fromUtf8(message.left(kShown));
+    const QByteArray shown = message.left(kShown);
+    std::string text = JsonLine::Quote(
+        std::string_view(shown.constData(), static_cast<std::size_t>(shown.size())));
     if (message.size() > kShown) {
-        text += QStringLiteral("...");
+        text += "...";
     }
-    return QLatin1Char('"') + text + QLatin1Char('"');
+    return text;
+}
+
+std::string_view View(const QByteArray& bytes) {
+    return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+std::string OverLong() {
+    return "a message longer than " + std::to_string(kDefaultMaxMessageLength) + " bytes";
 }
 
 } // namespace
@@ -79,27 +92,19 @@ bool MatchServer::Start() {
 
 void MatchServer::OnNewConnection() {
     while (QTcpSocket* socket = m_listener.nextPendingConnection()) {
-        auto* connection = new PlayerConnection(socket, this);
         if (m_referee) {
-            connection->Abort();
-            connection->deleteLater();
+            socket->abort();
+            socket->deleteLater();
             continue;
         }
+        auto* connection = new PlayerConnection(socket, m_clock, this);
         Note(QStringLiteral("connection from %1").arg(connection->peer()).toStdString());
         connect(connection, &PlayerConnection::messageReceived, this,
-                [this, connection](const QByteArray& message) {
-                    const int seat = SeatOf(connection);
-                    if (m_referee && seat >= 0) {
-                        m_referee->OnMessage(
-                            seat, std::string_view(message.constData(),
-                                                   static_cast<std::size_t>(message.size())));
-                    } else {
-                        OnLobbyMessage(connection, message);
-                    }
+                [this, connection](const QByteArray& message, qint64 receivedMs) {
+                    OnMessage(connection, message, receivedMs);
                 });
-        connect(connection, &PlayerConnection::messagesDropped, this, [this](qsizetype count) {
-            Note(std::to_string(count) + " over-long message(s) from a player dropped");
-        });
+        connect(connection, &PlayerConnection::messagesDropped, this,
+                [this, connection](qsizetype count) { OnDropped(connection, count); });
         // Queued, so that a connection that goes down while the referee is
         // still at work on one of its calls is reported after that call.
         connect(
@@ -118,31 +123,76 @@ void MatchServer::OnNewConnection() {
             Qt::QueuedConnection);
         QTimer::singleShot(std::chrono::milliseconds(m_options.match.readyMs), connection,
                            [this, connection] {
-                               if (SeatOf(connection) < 0) {
+                               if (SeatOf(connection) < 0 && connection->isOpen()) {
                                    Drop(connection, QStringLiteral("sent no LOGIN in time"));
                                }
                            });
     }
 }
 
-void MatchServer::OnLobbyMessage(PlayerConnection* connection, const QByteArray& message) {
+void MatchServer::OnMessage(PlayerConnection* connection, const QByteArray& message,
+                            qint64 receivedMs) {
     const int seat = SeatOf(connection);
-    if (seat >= 0) {
-        Note(m_names[seat] + " waits for an opponent; ignored " + Quoted(message).toStdString());
+    if (m_referee && seat >= 0) {
+        m_referee->OnMessage(seat, View(message), receivedMs);
+    } else if (seat >= 0) {
+        IgnoreInLobby(seat, &message);
+    } else {
+        LogIn(connection, message);
+    }
+}
+
+void MatchServer::OnDropped(PlayerConnection* connection, qsizetype count) {
+    const int seat = SeatOf(connection);
+    if (m_referee && seat >= 0) {
+        m_referee->OnDropped(seat, static_cast<std::size_t>(count));
+    } else if (seat >= 0) {
+        for (qsizetype i = 0; i < count && m_seats[seat] == connection; ++i) {
+            IgnoreInLobby(seat, nullptr);
+        }
+    } else if (connection->isOpen()) {
+        Drop(connection, QString::fromStdString("sent " + OverLong() + " instead of LOGIN"));
+    }
+}
+
+void MatchServer::LogIn(PlayerConnection* connection, const QByteArray& message) {
+    const std::optional<LoginRequest> login = ParseLogin(View(message));
+    if (!login) {
+        Drop(connection, QString::fromStdString("sent " + Quoted(message) + " instead of LOGIN"));
         return;
     }
-    const std::optional<LoginRequest> login =
-        ParseLogin(std::string_view(message.constData(), static_cast<std::size_t>(message.size())));
-    if (!login) {
-        Drop(connection, QStringLiteral("sent %1 instead of LOGIN").arg(Quoted(message)));
+    if (const std::optional<std::string> fault = LoginFault(*login)) {
+        Drop(connection,
+             QString::fromStdString("sent a LOGIN that is refused: " + *fault +
+                                    " (ids and names are at most " + std::to_string(kMaxNameBytes) +
+                                    " bytes of UTF-8 without control characters)"));
         return;
     }
     const int free = m_seats[0] == nullptr ? 0 : 1;
     m_seats[free] = connection;
     m_names[free] = login->name;
+    m_lobbyUnasked[free].Reset();
     Note(login->name + " logged in as " + login->id + " from " + connection->peer().toStdString());
     if (m_seats[0] != nullptr && m_seats[1] != nullptr) {
         StartMatch();
+    }
+}
+
+void MatchServer::IgnoreInLobby(int seat, const QByteArray* message) {
+    const UnaskedMessages::Verdict verdict = m_lobbyUnasked[seat].Add(
+        message ? static_cast<std::size_t>(message->size()) : kDefaultMaxMessageLength);
+    if (verdict == UnaskedMessages::Verdict::OverLimit) {
+        PlayerConnection* connection = m_seats[seat];
+        Note(m_names[seat] + " sent more than " + UnaskedMessages::LimitsText() +
+             " while waiting for an opponent; disconnected");
+        FreeSeat(seat);
+        connection->Abort();
+        connection->deleteLater();
+        return;
+    }
+    if (verdict == UnaskedMessages::Verdict::Show) {
+        Note(m_names[seat] + " waits for an opponent; ignored " +
+             (message ? Quoted(*message) : OverLong()));
     }
 }
 
@@ -150,9 +200,23 @@ void MatchServer::OnLobbyClosed(PlayerConnection* connection) {
     const int seat = SeatOf(connection);
     if (seat >= 0) {
         Note(m_names[seat] + " left before the match began");
-        m_seats[seat] = nullptr;
+        FreeSeat(seat);
     }
     connection->deleteLater();
+}
+
+void MatchServer::FreeSeat(int seat) {
+    SummariseLobby(seat);
+    m_seats[seat] = nullptr;
+    m_lobbyUnasked[seat].Reset();
+}
+
+void MatchServer::SummariseLobby(int seat) {
+    if (m_lobbyUnasked[seat].hidden() > 0) {
+        Note(m_names[seat] + " sent " + std::to_string(m_lobbyUnasked[seat].count()) +
+             " messages while waiting for an opponent; the first " +
+             std::to_string(UnaskedMessages::kShown) + " are shown above");
+    }
 }
 
 void MatchServer::Drop(PlayerConnection* connection, const QString& reason) {
@@ -169,6 +233,8 @@ void MatchServer::StartMatch() {
             Drop(connection, QStringLiteral("came after the two players"));
         }
     }
+    SummariseLobby(0);
+    SummariseLobby(1);
     Note(m_names[0] + " and " + m_names[1] + " play");
     RefereeHost& host = *this;
     m_referee = std::make_unique<MatchReferee>(m_options.match, m_names, host, m_clock);
@@ -212,6 +278,12 @@ void MatchServer::FinishWhenClosed() {
 void MatchServer::SendTo(int seat, std::string_view text) {
     if (seat >= 0 && seat < 2 && m_seats[seat] != nullptr) {
         m_seats[seat]->Send(text);
+    }
+}
+
+void MatchServer::Disconnect(int seat) {
+    if (seat >= 0 && seat < 2 && m_seats[seat] != nullptr) {
+        m_seats[seat]->Abort();
     }
 }
 

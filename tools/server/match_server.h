@@ -5,11 +5,16 @@
 // out what the referee says (messages, records, result lines) and, once the
 // match is over, closes both connections and reports that it has finished.
 // Nothing blocks.
+//
+// Before the match, a seated player that keeps sending while it waits for an
+// opponent is counted like an unasked player in a game (UnaskedMessages) and
+// cut off past the same limits.
 
 #include "game_record_file.h"
 #include "match_referee.h"
 #include "server_options.h"
 #include "steady_clock.h"
+#include "unasked_messages.h"
 
 #include <QObject>
 #include <QTcpServer>
@@ -52,8 +57,15 @@ Q_SIGNALS:
 
 private:
     void OnNewConnection();
-    void OnLobbyMessage(PlayerConnection* connection, const QByteArray& message);
+    void OnMessage(PlayerConnection* connection, const QByteArray& message, qint64 receivedMs);
+    void OnDropped(PlayerConnection* connection, qsizetype count);
+    void LogIn(PlayerConnection* connection, const QByteArray& message);
+    // A message from a seated player that waits for an opponent; null for
+    // one too long to keep.
+    void IgnoreInLobby(int seat, const QByteArray* message);
     void OnLobbyClosed(PlayerConnection* connection);
+    void FreeSeat(int seat);
+    void SummariseLobby(int seat);
     void Drop(PlayerConnection* connection, const QString& reason);
     void StartMatch();
     void CloseAll();
@@ -62,6 +74,7 @@ private:
 
     // RefereeHost
     void SendTo(int seat, std::string_view text) override;
+    void Disconnect(int seat) override;
     void SetAlarm(std::optional<std::int64_t> delayMs) override;
     void BeginRecord(int game, const std::string& red, const std::string& yellow) override;
     void WriteRecord(std::string_view line) override;
@@ -82,6 +95,9 @@ private:
     // The logged-in players, by seat; null while a seat is free.
     std::array<PlayerConnection*, 2> m_seats{};
     std::array<std::string, 2> m_names;
+    // What each seated player sent while it waited for an opponent.
+    std::array<UnaskedMessages, 2> m_lobbyUnasked;
+
     std::unique_ptr<MatchReferee> m_referee;
     GameRecordFile m_record;
     quint16 m_port = 0;

@@ -4,9 +4,16 @@
 
 namespace skerrow {
 
-PlayerConnection::PlayerConnection(QTcpSocket* socket, QObject* parent)
-    : QObject(parent), m_socket(socket) {
+PlayerConnection::PlayerConnection(QTcpSocket* socket, const MatchClock& clock, QObject* parent)
+    : QObject(parent), m_socket(socket), m_clock(clock) {
     m_socket->setParent(this);
+    // A full buffer stops the socket reading until this side has taken what
+    // it holds: each turn of the event loop reads each player once.
+    m_socket->setReadBufferSize(kReadChunk);
+    // Every message leaves when it is sent: without this, a GO that follows
+    // POSITION and SETSTATE waits for the player's delayed acknowledgement
+    // (some 40 ms), and the player's clock runs meanwhile.
+    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     connect(m_socket, &QTcpSocket::readyRead, this, &PlayerConnection::ReadAvailable);
     connect(m_socket, &QTcpSocket::disconnected, this, &PlayerConnection::OnDisconnected);
     // A socket that fails without ever having been up emits no disconnected().
@@ -32,6 +39,7 @@ void PlayerConnection::Send(std::string_view text) {
     QByteArray data(text.data(), static_cast<qsizetype>(text.size()));
     data.append('\0');
     m_socket->write(data);
+    m_socket->flush();
 }
 
 void PlayerConnection::Close() {
@@ -53,7 +61,8 @@ QString PlayerConnection::peer() const {
 }
 
 void PlayerConnection::ReadAvailable() {
-    const QByteArray bytes = m_socket->readAll();
+    const qint64 receivedMs = m_clock.NowMs();
+    const QByteArray bytes = m_socket->read(kReadChunk);
     const FramedMessages framed =
         m_framer.Feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     if (framed.dropped > 0) {
@@ -63,7 +72,8 @@ void PlayerConnection::ReadAvailable() {
         if (!m_open) {
             break; // a handler above closed the connection
         }
-        Q_EMIT messageReceived(QByteArray(message.data(), static_cast<qsizetype>(message.size())));
+        Q_EMIT messageReceived(QByteArray(message.data(), static_cast<qsizetype>(message.size())),
+                               receivedMs);
     }
 }
 
@@ -71,7 +81,7 @@ void PlayerConnection::OnDisconnected() {
     if (!m_open) {
         return;
     }
-    if (m_socket->bytesAvailable() > 0) {
+    while (m_open && m_socket->bytesAvailable() > 0) {
         ReadAvailable();
     }
     m_open = false;

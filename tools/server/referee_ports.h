@@ -28,6 +28,11 @@ public:
     // in the order in which they logged in). Never blocks.
     virtual void SendTo(int seat, std::string_view text) = 0;
 
+    // Drops the connection of the player in `seat` at once, with nothing
+    // more sent to it; the referee has already counted the player as gone,
+    // so no OnDisconnected follows.
+    virtual void Disconnect(int seat) = 0;
+
     // Asks for one call of MatchReferee::OnAlarm after `delayMs` milliseconds,
     // replacing any alarm set before; nothing cancels it.
     virtual void SetAlarm(std::optional<std::int64_t> delayMs) = 0;

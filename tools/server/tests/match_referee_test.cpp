@@ -59,7 +59,8 @@ public:
     }
     void EndRecord() override { recordOpen = false; }
     void Announce(std::string_view line) override { announced.emplace_back(line); }
-    void Note(std::string_view) override {}
+    void Disconnect(int seat) override { dropped.push_back(seat); }
+    void Note(std::string_view line) override { notes.emplace_back(line); }
     void MatchOver() override { ++overCalls; }
 
     // Messages sent to `seat` whose command word is `word`.
@@ -93,6 +94,8 @@ public:
     std::vector<std::string> records;
     bool recordOpen = false;
     std::vector<std::string> announced;
+    std::vector<std::string> notes;
+    std::vector<int> dropped; // seats whose connections the referee dropped
     int overCalls = 0;
 };
 
@@ -122,16 +125,21 @@ protected:
         m_referee->Start();
     }
 
+    // A message from the player in `seat`, read from its connection now.
+    void FromPlayer(int seat, std::string_view text) {
+        m_referee->OnMessage(seat, text, m_clock.now);
+    }
+
     void BothReady() {
-        m_referee->OnMessage(0, "READYOK");
-        m_referee->OnMessage(1, "READYOK");
+        FromPlayer(0, "READYOK");
+        FromPlayer(1, "READYOK");
     }
 
     // Answers every GO as `strategy` says until nobody is asked any more.
     void PlayOut(const Strategy& strategy) {
         for (int answers = 0; m_host.asked && answers < 2000; ++answers) {
             const int seat = *std::exchange(m_host.asked, std::nullopt);
-            m_referee->OnMessage(seat, strategy(seat, m_host.turn));
+            FromPlayer(seat, strategy(seat, m_host.turn));
         }
     }
 
@@ -139,7 +147,7 @@ protected:
     void Answer(int seat, std::string_view text) {
         ASSERT_EQ(m_host.asked, seat);
         m_host.asked.reset();
-        m_referee->OnMessage(seat, text);
+        FromPlayer(seat, text);
     }
 
     FakeClock m_clock;
@@ -288,6 +296,28 @@ TEST_F(Referee, ThinkingTimeIsChargedFromGoToTheAnswer) {
     EXPECT_EQ(answers[1].value("remainingMs").toInt(), 7500);
 }
 
+TEST_F(Referee, AnAnswerIsTimedByWhenItArrivedNotWhenItWasHandled) {
+    Begin({.ends = 1, .games = 1, .thinkingMs = 10000});
+    BothReady();
+    const std::int64_t askedAt = m_clock.now;
+    // The answer was read 40 ms after GO; the server came to it much later.
+    m_clock.now += 5000;
+    ASSERT_EQ(m_host.asked, 0);
+    m_host.asked.reset();
+    m_referee->OnMessage(0, kThrowAway, askedAt + 40);
+    EXPECT_EQ(m_host.sent[1].back(), "GO 9960 10000");
+    EXPECT_EQ(m_host.Events("answer").at(0).value("thinkingMs").toInt(), 40);
+
+    // A message that arrived before GO was sent answers nothing.
+    ASSERT_EQ(m_host.asked, 1);
+    m_referee->OnMessage(1, kThrowAway, m_clock.now - 1);
+    EXPECT_EQ(m_host.Sent(1, "RUNSHOT").size(), 1u);
+    EXPECT_EQ(m_host.Events("ignored").size(), 1u);
+    m_host.asked.reset();
+    FromPlayer(1, kThrowAway);
+    EXPECT_EQ(m_host.Sent(1, "RUNSHOT").size(), 2u);
+}
+
 TEST_F(Referee, ASideOutOfTimeHasEveryLaterStonePlayedShortWithoutBeingAsked) {
     Begin({.ends = 1, .games = 1, .thinkingMs = 1000});
     BothReady();
@@ -304,7 +334,7 @@ TEST_F(Referee, ASideOutOfTimeHasEveryLaterStonePlayedShortWithoutBeingAsked) {
     EXPECT_EQ(m_host.Sent(0, "RUNSHOT"), std::vector<std::string>{kNoDeliveryPlayed});
     EXPECT_EQ(m_host.sent[1].back(), "GO 0 1000");
     // Red's answer after its time ran out is not taken.
-    m_referee->OnMessage(0, DrawToTee());
+    FromPlayer(0, DrawToTee());
     PlayOut([](int, const Turn&) { return std::string(kThrowAway); });
 
     EXPECT_EQ(m_host.Sent(0, "GO").size(), 1u);
@@ -371,20 +401,82 @@ TEST_F(Referee, TakesTheDeliveryWordInAnyCase) {
 
 TEST_F(Referee, IgnoresMessagesFromTheSideNotToDeliver) {
     Begin({.ends = 1, .games = 1});
-    m_referee->OnMessage(0, "BESTSHOT 0 -3 0"); // before the game has begun
+    FromPlayer(0, "BESTSHOT 0 -3 0"); // before the game has begun
     BothReady();
-    m_referee->OnMessage(1, "BESTSHOT 0 -3 0");
-    m_referee->OnMessage(0, "READYOK");
-    m_referee->OnMessage(0, "");
+    FromPlayer(1, "BESTSHOT 0 -3 0");
+    FromPlayer(0, "READYOK");
+    FromPlayer(0, "");
     EXPECT_TRUE(m_host.Sent(0, "RUNSHOT").empty());
     EXPECT_EQ(m_host.asked, 0);
     Answer(0, kThrowAway);
-    m_referee->OnMessage(0, "BESTSHOT 0 -3 0");
+    FromPlayer(0, "BESTSHOT 0 -3 0");
     EXPECT_EQ(m_host.Sent(0, "RUNSHOT").size(), 1u);
     const std::vector<QJsonObject> ignored = m_host.Events("ignored");
     ASSERT_EQ(ignored.size(), 5u);
     EXPECT_EQ(ignored[1].value("side").toString(), "yellow");
     EXPECT_EQ(ignored[1].value("text").toString(), "BESTSHOT 0 -3 0");
+}
+
+TEST_F(Referee, AFloodingSideIsCountedEachGameThenCutOffAndForfeits) {
+    Begin({.ends = 1, .games = 2});
+    BothReady();
+    // Game 1: Bob sends the most that a game allows while Alice is asked.
+    for (int i = 0; i < 10000; ++i) {
+        FromPlayer(1, "BESTSHOT 1 1 1");
+    }
+    EXPECT_TRUE(m_host.dropped.empty());
+    EXPECT_EQ(m_host.Events("ignored").size(), 20u); // recorded one by one
+    PlayOut([](int, const Turn&) { return std::string(kThrowAway); });
+    ASSERT_EQ(m_host.Sent(1, "NEWGAME").size(), 2u);
+    EXPECT_EQ(m_host.Events("gameover").at(0).value("yellowIgnored").toInt(), 10000);
+    EXPECT_EQ(m_host.Events("gameover").at(0).value("redIgnored").toInt(), 0);
+    EXPECT_NE(std::find(m_host.notes.begin(), m_host.notes.end(),
+                        "Bob sent 10000 unasked messages in game 1; the first 20 are in the "
+                        "record"),
+              m_host.notes.end());
+
+    // Game 2 counts afresh; Bob (red now) goes one past the limit.
+    BothReady();
+    Answer(1, kThrowAway);
+    for (int i = 0; i < 10000; ++i) {
+        FromPlayer(1, "");
+    }
+    EXPECT_TRUE(m_host.dropped.empty());
+    const std::size_t sentToBob = m_host.sent[1].size();
+    FromPlayer(1, "READYOK");
+    EXPECT_EQ(m_host.dropped, std::vector<int>{1});
+    EXPECT_EQ(m_host.sent[1].size(), sentToBob); // not even GAMEOVER
+    EXPECT_EQ(m_host.sent[0].back(), "GAMEOVER");
+    EXPECT_EQ(m_host.Events("ignored").size(), 40u);
+    const QJsonObject cut = m_host.Events("disconnect").at(0);
+    EXPECT_EQ(cut.value("side").toString(), "red");
+    EXPECT_EQ(cut.value("reason").toString(), "flooding");
+    EXPECT_EQ(cut.value("ignored").toInt(), 10001);
+    EXPECT_EQ(m_host.announced.at(1),
+              "Game 2: Bob 0 - 0 Alice (Bob was disconnected for flooding; Alice wins by "
+              "forfeit)");
+    EXPECT_TRUE(m_referee->isOver());
+
+    // Nothing more is taken from the player cut off.
+    FromPlayer(1, kThrowAway);
+    m_referee->OnDisconnected(1);
+    EXPECT_EQ(m_host.Events("disconnect").size(), 1u);
+}
+
+TEST_F(Referee, OverLongMessagesCountTowardsTheLimitByTheirLeastSize) {
+    Begin({.ends = 1, .games = 1});
+    BothReady();
+    // 256 dropped messages of at least 64 KiB fill the 16 MiB a game allows.
+    m_referee->OnDropped(0, 200);
+    m_referee->OnDropped(0, 56);
+    EXPECT_TRUE(m_host.dropped.empty());
+    EXPECT_EQ(m_host.Events("overlong").size(), 20u);
+    EXPECT_EQ(m_host.Events("overlong").at(0).value("side").toString(), "red");
+    m_referee->OnDropped(0, 1);
+    EXPECT_EQ(m_host.dropped, std::vector<int>{0});
+    EXPECT_EQ(m_host.announced.at(0),
+              "Game 1: Alice 0 - 0 Bob (Alice was disconnected for flooding; Bob wins by "
+              "forfeit)");
 }
 
 TEST_F(Referee, ADisconnectMidEndLosesTheGameAndEndsTheMatch) {
@@ -406,13 +498,14 @@ TEST_F(Referee, ADisconnectMidEndLosesTheGameAndEndsTheMatch) {
                   "Alice wins the match"}));
     EXPECT_EQ(m_host.overCalls, 1);
     EXPECT_EQ(m_host.alarm, std::nullopt);
+    EXPECT_EQ(m_host.Events("disconnect").at(0).value("reason").toString(), "closed");
     const QJsonObject over = m_host.Events("gameover").at(0);
     EXPECT_EQ(over.value("winner").toString(), "red");
     EXPECT_TRUE(over.value("yellowForfeited").toBool());
 
     // Nothing moves the referee after the match.
     const std::size_t sentToAlice = m_host.sent[0].size();
-    m_referee->OnMessage(0, kThrowAway);
+    FromPlayer(0, kThrowAway);
     m_referee->OnDisconnected(0);
     m_referee->OnAlarm();
     EXPECT_EQ(m_host.sent[0].size(), sentToAlice);
@@ -421,7 +514,7 @@ TEST_F(Referee, ADisconnectMidEndLosesTheGameAndEndsTheMatch) {
 
 TEST_F(Referee, ASideThatNeverAnswersIsReadyForfeits) {
     Begin({.ends = 1, .games = 2, .readyMs = 2000});
-    m_referee->OnMessage(0, "READYOK");
+    FromPlayer(0, "READYOK");
     m_clock.now += 1999;
     m_referee->OnAlarm();
     EXPECT_FALSE(m_referee->isOver());

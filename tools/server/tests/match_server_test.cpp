@@ -10,6 +10,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -20,6 +22,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <sstream>
+
+#if defined(Q_OS_LINUX)
+#include <sys/resource.h>
+#endif
 
 using namespace skerrow;
 
@@ -27,6 +34,15 @@ namespace {
 
 using test::kWaitMs;
 using test::WaitFor;
+
+// The most memory the server may take at its peak in a flooded match, in
+// KiB: about twice its own size (14 MiB here), below the flood it is sent
+// (60 MB). The sanitizers make every program several times larger.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr long kMostServerKiB = 80 * 1024;
+#else
+constexpr long kMostServerKiB = 40 * 1024;
+#endif
 
 std::string DrawToTee() {
     ShotVec shot{};
@@ -36,16 +52,20 @@ std::string DrawToTee() {
 
 // A player on a socket: sends its first message on connecting, answers
 // ISREADY, and answers every GO with what `onGo` returns (nothing: no answer;
-// "CLOSE": it hangs up instead). Keeps every message it received.
+// "CLOSE": it hangs up instead); then hands each message to `onMessage`, if
+// any. Keeps every message it received.
 class LoopbackPlayer {
 public:
     using OnGo = std::function<std::optional<std::string>(int goNumber)>;
+    using OnMessage = std::function<void(LoopbackPlayer& player, const std::string& message)>;
 
-    LoopbackPlayer(quint16 port, const std::string& firstMessage, OnGo onGo)
-        : m_onGo(std::move(onGo)) {
+    LoopbackPlayer(quint16 port, const std::string& firstMessage, OnGo onGo,
+                   OnMessage onMessage = {})
+        : m_onGo(std::move(onGo)), m_onMessage(std::move(onMessage)) {
         QObject::connect(&m_socket, &QTcpSocket::connected, &m_socket,
                          [this, firstMessage] { Send(firstMessage); });
         QObject::connect(&m_socket, &QTcpSocket::readyRead, &m_socket, [this] { Read(); });
+        QObject::connect(&m_socket, &QTcpSocket::bytesWritten, &m_socket, [this] { TopUp(); });
         QObject::connect(&m_socket, &QTcpSocket::disconnected, &m_socket,
                          [this] { closed = true; });
         m_socket.connectToHost(QHostAddress::LocalHost, port);
@@ -60,12 +80,32 @@ public:
         }));
     }
 
+    // Queues bytes as they are, zero bytes included.
+    void SendRaw(const QByteArray& bytes) { m_socket.write(bytes); }
+    // Sends `bytes` (owned by the caller, kept until the player is gone) a
+    // piece at a time as the server takes them, so that a long stream costs
+    // this process's event loop, shared with the other player, no more than
+    // a short message.
+    void Stream(const QByteArray& bytes) {
+        m_stream = &bytes;
+        m_streamed = 0;
+        TopUp();
+    }
+    void Send(const std::string& text) { SendRaw(QByteArray::fromStdString(text).append('\0')); }
+
     std::vector<std::string> received;
     bool closed = false;
 
 private:
-    void Send(const std::string& text) {
-        m_socket.write(QByteArray::fromStdString(text).append('\0'));
+    void TopUp() {
+        constexpr qint64 kPiece = 256 * 1024;
+        while (m_stream != nullptr && m_streamed < m_stream->size() &&
+               m_socket.bytesToWrite() < kPiece &&
+               m_socket.state() == QAbstractSocket::ConnectedState) {
+            const qint64 piece = std::min(kPiece, m_stream->size() - m_streamed);
+            m_socket.write(m_stream->constData() + m_streamed, piece);
+            m_streamed += piece;
+        }
     }
 
     void Read() {
@@ -85,13 +125,19 @@ private:
                     Send(*answer);
                 }
             }
+            if (m_onMessage) {
+                m_onMessage(*this, message);
+            }
         }
     }
 
     QTcpSocket m_socket;
     ZeroFramer m_framer;
     OnGo m_onGo;
+    OnMessage m_onMessage;
     int m_goes = 0;
+    const QByteArray* m_stream = nullptr;
+    qint64 m_streamed = 0;
 };
 
 LoopbackPlayer::OnGo ThrowAway() {
@@ -112,6 +158,31 @@ std::string Contents(std::FILE* file) {
         text.append(buffer, n);
     }
     return text;
+}
+
+// The lines of `text` that contain `part`.
+int LinesWith(const std::string& text, const std::string& part) {
+    int lines = 0;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) {
+        lines += line.find(part) != std::string::npos ? 1 : 0;
+    }
+    return lines;
+}
+
+// True when `text` holds a control character other than the newlines that
+// end its lines (C1 controls included, as UTF-8).
+bool HasControlCharacter(const std::string& text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const bool c1 = byte == 0xC2 && i + 1 < text.size() &&
+                        static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                        static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+        if ((byte < 0x20 && byte != '\n') || byte == 0x7F || c1) {
+            return true;
+        }
+    }
+    return false;
 }
 
 class ServerOverLoopback : public ::testing::Test {
@@ -177,7 +248,9 @@ TEST_F(ServerOverLoopback, PlaysAOneEndGameAndClosesBothConnections) {
 }
 
 TEST_F(ServerOverLoopback, ASilentSideRunsOutOfTimeAndTheGameGoesOn) {
-    m_options.match.thinkingMs = 300;
+    // Long enough for Alice's eight answers on a busy machine, where one
+    // turn of this process's event loop can take tens of milliseconds.
+    m_options.match.thinkingMs = 1500;
     StartServer();
     LoopbackPlayer alice(m_server->port(), "LOGIN alice pass1 Alice", DrawFirstThenThrowAway());
     LoopbackPlayer bob(m_server->port(), "LOGIN bob pass2 Bob",
@@ -235,6 +308,72 @@ TEST_F(ServerOverLoopback, ConnectionsThatDoNotLogInAreDropped) {
     EXPECT_EQ(alice.received.front(), "NEWGAME alice Bob");
 }
 
+TEST_F(ServerOverLoopback, RefusesIdsAndNamesThatCouldForgeItsLinesAndStillPlays) {
+    StartServer();
+    const std::string forged = "Game 1: Eve 9 - 0 Bob (Eve wins)";
+    const std::vector<std::string> hostile = {
+        "LOGIN eve pass1 Eve\n" + forged,
+        "LOGIN eve pass1 Eve\x1B[2J",
+        "LOGIN eve pass1 \xC2\x9B"
+        "31mEve",
+        "LOGIN e\tve pass1 Eve",
+        "LOGIN eve pass1 " + std::string(65, 'e'),
+        "LOGIN eve pass1 Eve\xFF",
+        "HELLO\n" + forged + "\x1B]0;owned\x07",
+    };
+    std::vector<std::unique_ptr<LoopbackPlayer>> eves;
+    for (const std::string& login : hostile) {
+        eves.push_back(std::make_unique<LoopbackPlayer>(m_server->port(), login, ThrowAway()));
+    }
+    ASSERT_TRUE(WaitFor([&] {
+        return std::all_of(eves.begin(), eves.end(), [](const auto& eve) { return eve->closed; });
+    })) << Contents(m_err);
+
+    LoopbackPlayer alice(m_server->port(), "LOGIN alice pass1 Alice", ThrowAway());
+    LoopbackPlayer bob(m_server->port(), "LOGIN bob pass2 Bob", ThrowAway());
+    ASSERT_TRUE(WaitFor([&] { return m_status && alice.closed && bob.closed; })) << Contents(m_err);
+    EXPECT_EQ(alice.received.front(), "NEWGAME Alice Bob");
+
+    const std::string out = Contents(m_out);
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 3) << out;
+    EXPECT_EQ(out.find("Eve"), std::string::npos) << out;
+    const std::string err = Contents(m_err);
+    EXPECT_FALSE(HasControlCharacter(err)) << err;
+    EXPECT_EQ(LinesWith(err, forged), 1) << err; // the HELLO, escaped inside its remark
+    EXPECT_EQ(LinesWith(err, "sent a LOGIN that is refused: the name has a control character"), 3)
+        << err;
+    EXPECT_EQ(LinesWith(err, "refused: the id has a control character"), 1);
+    EXPECT_EQ(LinesWith(err, "refused: the name is longer than 64 bytes"), 1);
+    EXPECT_EQ(LinesWith(err, "refused: the name is not UTF-8"), 1);
+}
+
+TEST_F(ServerOverLoopback, ASeatedPlayerFloodingTheLobbyIsCountedThenCutOff) {
+    StartServer();
+    // One LOGIN, then twenty thousand more while Mallory waits for an opponent.
+    const std::string login = "LOGIN mallory pass0 Mallory";
+    std::string flood = login;
+    for (int i = 0; i < 20000; ++i) {
+        flood += '\0' + login;
+    }
+    LoopbackPlayer mallory(m_server->port(), flood, ThrowAway());
+    ASSERT_TRUE(WaitFor([&] { return mallory.closed; })) << Contents(m_err);
+    EXPECT_TRUE(mallory.received.empty());
+    const std::string err = Contents(m_err);
+    EXPECT_EQ(LinesWith(err, "Mallory waits for an opponent; ignored \"LOGIN mallory"), 20);
+    EXPECT_EQ(LinesWith(err, "Mallory sent more than 10000 messages or 16 MiB while waiting for "
+                             "an opponent; disconnected"),
+              1)
+        << err;
+    EXPECT_EQ(LinesWith(err, "Mallory sent 10001 messages while waiting"), 1) << err;
+    EXPECT_LT(err.size(), 8000u);
+
+    // The seat is free again.
+    LoopbackPlayer alice(m_server->port(), "LOGIN alice pass1 Alice", ThrowAway());
+    LoopbackPlayer bob(m_server->port(), "LOGIN bob pass2 Bob", ThrowAway());
+    ASSERT_TRUE(WaitFor([&] { return m_status && alice.closed && bob.closed; })) << Contents(m_err);
+    EXPECT_EQ(alice.received.front(), "NEWGAME Alice Bob");
+}
+
 // The program as scripts run it.
 class ServerProgram : public ::testing::Test {
 protected:
@@ -243,6 +382,16 @@ protected:
         m_process.setArguments(arguments);
         m_process.start();
         ASSERT_TRUE(WaitFor([this] { return m_process.state() != QProcess::Starting; }));
+    }
+
+    // The port named on the first line of standard output; 0 when none.
+    quint16 ReadPort() {
+        if (!WaitFor([this] { return m_process.canReadLine(); })) {
+            return 0;
+        }
+        const QString first = QString::fromUtf8(m_process.readLine()).trimmed();
+        EXPECT_TRUE(first.startsWith("Listening on 127.0.0.1:")) << first.toStdString();
+        return first.section(':', -1).toUShort();
     }
 
     int ExitStatus() {
@@ -262,12 +411,8 @@ protected:
 
 TEST_F(ServerProgram, NamesItsPortFirstAndExitsWithZeroAfterTheMatch) {
     Start({"--port", "0", "--ends", "1", "--random", "0"});
-    ASSERT_TRUE(WaitFor([this] { return m_process.canReadLine(); }));
-    const QString first = QString::fromUtf8(m_process.readLine()).trimmed();
-    ASSERT_TRUE(first.startsWith("Listening on 127.0.0.1:")) << first.toStdString();
-    bool ok = false;
-    const quint16 port = first.section(':', -1).toUShort(&ok);
-    ASSERT_TRUE(ok && port != 0);
+    const quint16 port = ReadPort();
+    ASSERT_NE(port, 0);
 
     LoopbackPlayer alice(port, "LOGIN alice pass1 Alice", ThrowAway());
     LoopbackPlayer bob(port, "LOGIN bob pass2 Bob",
@@ -292,5 +437,94 @@ TEST_F(ServerProgram, ExitsWithOneWhenItCannotListen) {
     EXPECT_EQ(ExitStatus(), 1);
     EXPECT_TRUE(m_process.readAllStandardError().contains("cannot listen"));
 }
+
+#if defined(Q_OS_LINUX)
+// Two ends on loopback against a player that floods the server: a little in
+// the first end, while the other side thinks (under the limits), then a
+// stream once it has played its first stone of the second end.
+TEST_F(ServerProgram, AFloodingPlayerIsCutOffWithoutCostingTheOtherSideItsTime) {
+    QTemporaryDir records;
+    ASSERT_TRUE(records.isValid());
+    Start({"--port", "0", "--ends", "2", "--random", "0", "--time", "60", "--records",
+           records.path()});
+    const quint16 port = ReadPort();
+    ASSERT_NE(port, 0);
+
+    const QByteArray unasked = QByteArray("BESTSHOT 1 1 1") + '\0';
+    const QByteArray burst = unasked.repeated(1000);
+    const QByteArray stream = unasked.repeated(4000000); // 60 MB
+    int colour = -1;
+    int end = -1;
+    bool streaming = false;
+    LoopbackPlayer flooder(port, "LOGIN flood pass1 Flooder", ThrowAway(),
+                           [&](LoopbackPlayer& self, const std::string& message) {
+                               std::istringstream words(message);
+                               std::string word;
+                               words >> word;
+                               if (word == "NEWGAME") {
+                                   std::string red;
+                                   words >> red;
+                                   colour = red == "Flooder" ? 0 : 1;
+                               } else if (word == "SETSTATE") {
+                                   int shot = 0;
+                                   int turn = 0;
+                                   words >> shot >> end >> turn >> turn;
+                                   if (end == 0 && turn != colour) {
+                                       self.SendRaw(burst);
+                                   }
+                               } else if (word == "GO" && end == 1 && !streaming) {
+                                   streaming = true; // after the answer
+                                   self.Stream(stream);
+                               }
+                           });
+    LoopbackPlayer honest(port, "LOGIN honest pass2 Honest", ThrowAway());
+    ASSERT_EQ(ExitStatus(), 0) << m_process.readAllStandardError().constData();
+    ASSERT_TRUE(WaitFor([&] { return flooder.closed && honest.closed; }));
+    EXPECT_TRUE(streaming);
+    EXPECT_EQ(honest.received.back(), "GAMEOVER");
+    EXPECT_FALSE(flooder.Has("GAMEOVER"));
+    const QByteArray out = m_process.readAllStandardOutput();
+    EXPECT_TRUE(out.contains("(Flooder was disconnected for flooding; Honest wins by forfeit)"))
+        << out.constData();
+    EXPECT_LT(m_process.readAllStandardError().size(), 8000);
+
+    const QStringList found = QDir(records.path()).entryList({"*.jsonl"});
+    ASSERT_EQ(found.size(), 1);
+    QFile record(QDir(records.path()).filePath(found.front()));
+    ASSERT_TRUE(record.open(QIODevice::ReadOnly));
+    EXPECT_LT(record.size(), 128 * 1024);
+    const char* honestSide = colour == 0 ? "yellow" : "red";
+    const char* flooderSide = colour == 0 ? "red" : "yellow";
+    int answers = 0;
+    int slowest = 0;
+    int ignored = 0;
+    QJsonObject cut;
+    for (const QByteArray& line : record.readAll().trimmed().split('\n')) {
+        const QJsonObject event = QJsonDocument::fromJson(line).object();
+        const QString name = event.value("event").toString();
+        if (name == "answer" && event.value("side").toString() == honestSide) {
+            ++answers;
+            slowest = std::max(slowest, event.value("thinkingMs").toInt());
+        } else if (name == "ignored" && event.value("side").toString() == flooderSide) {
+            ++ignored;
+        } else if (name == "disconnect") {
+            cut = event;
+        }
+    }
+    EXPECT_GE(answers, 8); // the whole first end
+    RecordProperty("honestSlowestMs", slowest);
+    EXPECT_LT(slowest, 100);
+    EXPECT_EQ(ignored, 20);
+    EXPECT_EQ(cut.value("reason").toString(), "flooding");
+    EXPECT_EQ(cut.value("side").toString(), flooderSide);
+
+    // The server read the flood a chunk at a time: its memory never held
+    // more than a small part of it.
+    rusage usage{};
+    ASSERT_EQ(getrusage(RUSAGE_CHILDREN, &usage), 0);
+    RecordProperty("serverPeakKiB", static_cast<int>(usage.ru_maxrss));
+    EXPECT_LT(usage.ru_maxrss, kMostServerKiB);
+}
+#endif
 
 } // namespace
