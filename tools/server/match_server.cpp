@@ -1,5 +1,6 @@
 #include "match_server.h"
 
+#include "descriptor_limit.h"
 #include "json_line.h"
 #include "player_connection.h"
 #include "server_messages.h"
@@ -41,7 +42,8 @@ std::string OverLong() {
 } // namespace
 
 MatchServer::MatchServer(ServerOptions options, std::FILE* out, std::FILE* err, QObject* parent)
-    : QObject(parent), m_options(std::move(options)), m_out(out), m_err(err) {
+    : QObject(parent), m_options(std::move(options)), m_out(out), m_err(err),
+      m_mostWaiting(MostWaitingConnections(OpenDescriptorLimit())) {
     m_alarm.setSingleShot(true);
     m_alarm.setTimerType(Qt::PreciseTimer);
     connect(&m_alarm, &QTimer::timeout, this, [this] {
@@ -60,6 +62,15 @@ MatchServer::MatchServer(ServerOptions options, std::FILE* out, std::FILE* err, 
         FinishWhenClosed();
     });
     connect(&m_listener, &QTcpServer::newConnection, this, &MatchServer::OnNewConnection);
+    // The listener stops accepting after a failure other than a passing one
+    // (out of descriptors, say); it is polled again after a pause.
+    connect(&m_listener, &QTcpServer::acceptError, this, &MatchServer::OnAcceptError);
+    m_acceptRetry.setSingleShot(true);
+    connect(&m_acceptRetry, &QTimer::timeout, this, [this] {
+        if (m_listener.isListening() && !m_referee) {
+            m_listener.resumeAccepting();
+        }
+    });
 }
 
 MatchServer::~MatchServer() {
@@ -91,8 +102,22 @@ bool MatchServer::Start() {
 }
 
 void MatchServer::OnNewConnection() {
+    if (m_acceptFailing) {
+        m_acceptFailing = false;
+        Note("accepting connections again");
+    }
     while (QTcpSocket* socket = m_listener.nextPendingConnection()) {
         if (m_referee) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        if (WaitingCount() >= m_mostWaiting) {
+            if (m_refused++ == 0) {
+                Note(std::to_string(m_mostWaiting) +
+                     " connections wait to log in; further connections are refused until one "
+                     "leaves");
+            }
             socket->abort();
             socket->deleteLater();
             continue;
@@ -128,6 +153,20 @@ void MatchServer::OnNewConnection() {
                                }
                            });
     }
+}
+
+void MatchServer::OnAcceptError() {
+    // Qt's socket keeps the first error it meets: after one failed accept,
+    // each later empty backlog reads as that failure too, and the listener
+    // stops again. So every stop is followed by a retry, and only the first
+    // failure is remarked on.
+    if (!m_acceptFailed) {
+        m_acceptFailed = true;
+        m_acceptFailing = true;
+        Note("cannot accept a connection (" + m_listener.errorString().toStdString() +
+             "); trying again every " + std::to_string(kAcceptRetryMs) + " ms");
+    }
+    m_acceptRetry.start(kAcceptRetryMs);
 }
 
 void MatchServer::OnMessage(PlayerConnection* connection, const QByteArray& message,
@@ -173,6 +212,7 @@ void MatchServer::LogIn(PlayerConnection* connection, const QByteArray& message)
     m_names[free] = login->name;
     m_lobbyUnasked[free].Reset();
     Note(login->name + " logged in as " + login->id + " from " + connection->peer().toStdString());
+    ReportRefusals();
     if (m_seats[0] != nullptr && m_seats[1] != nullptr) {
         StartMatch();
     }
@@ -203,6 +243,7 @@ void MatchServer::OnLobbyClosed(PlayerConnection* connection) {
         FreeSeat(seat);
     }
     connection->deleteLater();
+    ReportRefusals();
 }
 
 void MatchServer::FreeSeat(int seat) {
@@ -223,6 +264,24 @@ void MatchServer::Drop(PlayerConnection* connection, const QString& reason) {
     Note(QStringLiteral("%1 %2; connection closed").arg(connection->peer(), reason).toStdString());
     connection->Abort();
     connection->deleteLater();
+    ReportRefusals();
+}
+
+int MatchServer::WaitingCount() const {
+    int waiting = 0;
+    for (const PlayerConnection* connection :
+         findChildren<PlayerConnection*>(Qt::FindDirectChildrenOnly)) {
+        waiting += connection->isOpen() && SeatOf(connection) < 0 ? 1 : 0;
+    }
+    return waiting;
+}
+
+void MatchServer::ReportRefusals() {
+    if (m_refused > 0 && WaitingCount() < m_mostWaiting) {
+        Note("refused " + std::to_string(m_refused) + " connection(s) while " +
+             std::to_string(m_mostWaiting) + " waited to log in");
+        m_refused = 0;
+    }
 }
 
 void MatchServer::StartMatch() {
@@ -235,6 +294,7 @@ void MatchServer::StartMatch() {
     }
     SummariseLobby(0);
     SummariseLobby(1);
+    ReportRefusals();
     Note(m_names[0] + " and " + m_names[1] + " play");
     RefereeHost& host = *this;
     m_referee = std::make_unique<MatchReferee>(m_options.match, m_names, host, m_clock);

@@ -6,9 +6,11 @@
 // match is over, closes both connections and reports that it has finished.
 // Nothing blocks.
 //
-// Before the match, a seated player that keeps sending while it waits for an
-// opponent is counted like an unasked player in a game (UnaskedMessages) and
-// cut off past the same limits.
+// Before the match it guards its resources: at most MostWaitingConnections()
+// connections wait for their LOGIN (the excess is refused at once), a failed
+// accept is tried again after kAcceptRetryMs, and a seated player that keeps
+// sending while it waits for an opponent is counted like an unasked player
+// in a game (UnaskedMessages) and cut off past the same limits.
 
 #include "game_record_file.h"
 #include "match_referee.h"
@@ -36,6 +38,11 @@ public:
     // Longest wait for the players' connections to close after the match,
     // in milliseconds; then they are dropped.
     static constexpr int kCloseWaitMs = 5000;
+    // Pause after a failed accept (no descriptor left, say) before the
+    // listener is polled again, in milliseconds: long enough not to spin on a
+    // connection that cannot be taken yet, short enough that a player
+    // hardly notices.
+    static constexpr int kAcceptRetryMs = 100;
 
     // `out` receives the listening line and the result lines, `err` remarks
     // and errors; both are owned by the caller and flushed after every line.
@@ -57,6 +64,7 @@ Q_SIGNALS:
 
 private:
     void OnNewConnection();
+    void OnAcceptError();
     void OnMessage(PlayerConnection* connection, const QByteArray& message, qint64 receivedMs);
     void OnDropped(PlayerConnection* connection, qsizetype count);
     void LogIn(PlayerConnection* connection, const QByteArray& message);
@@ -67,6 +75,9 @@ private:
     void FreeSeat(int seat);
     void SummariseLobby(int seat);
     void Drop(PlayerConnection* connection, const QString& reason);
+    // Connections that wait for their LOGIN.
+    int WaitingCount() const;
+    void ReportRefusals();
     void StartMatch();
     void CloseAll();
     void FinishWhenClosed();
@@ -91,13 +102,20 @@ private:
     QTcpServer m_listener;
     QTimer m_alarm;
     QTimer m_closeTimer;
+    QTimer m_acceptRetry;
     SteadyClock m_clock;
     // The logged-in players, by seat; null while a seat is free.
     std::array<PlayerConnection*, 2> m_seats{};
     std::array<std::string, 2> m_names;
     // What each seated player sent while it waited for an opponent.
     std::array<UnaskedMessages, 2> m_lobbyUnasked;
-
+    int m_mostWaiting;
+    // Connections refused since the waiting ones last fell below the cap.
+    std::int64_t m_refused = 0;
+    // An accept has failed since the server started, and none has
+    // succeeded since the first failure.
+    bool m_acceptFailed = false;
+    bool m_acceptFailing = false;
     std::unique_ptr<MatchReferee> m_referee;
     GameRecordFile m_record;
     quint16 m_port = 0;

@@ -1,6 +1,7 @@
 // The Qt server over loopback with scripted players on QTcpSockets, and the
 // program itself: its first line, its exit status. Every wait ends on an
 // event; the time limit is a safety net only.
+#include "descriptor_limit.h"
 #include "event_loop_wait.h"
 #include "match_server.h"
 #include "message_framing.h"
@@ -21,11 +22,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <sstream>
 
 #if defined(Q_OS_LINUX)
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 #endif
 
 using namespace skerrow;
@@ -184,6 +188,51 @@ bool HasControlCharacter(const std::string& text) {
     }
     return false;
 }
+
+#if defined(Q_OS_LINUX)
+// Takes every descriptor the process may still open, below a lowered limit,
+// so that the server's next accept fails for want of one; gives them back,
+// and the limit, when destroyed.
+class DescriptorShortage {
+public:
+    DescriptorShortage() {
+        getrlimit(RLIMIT_NOFILE, &m_saved);
+        long highest = 0;
+        for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+            highest = std::max(highest, std::stol(entry.path().filename().string()));
+        }
+        rlimit lowered = m_saved;
+        lowered.rlim_cur = static_cast<rlim_t>(highest + 8);
+        setrlimit(RLIMIT_NOFILE, &lowered);
+        for (int fd = open("/dev/null", O_RDONLY | O_CLOEXEC); fd >= 0;
+             fd = open("/dev/null", O_RDONLY | O_CLOEXEC)) {
+            m_held.push_back(fd);
+        }
+        m_exhausted = errno == EMFILE;
+    }
+    DescriptorShortage(const DescriptorShortage&) = delete;
+    DescriptorShortage& operator=(const DescriptorShortage&) = delete;
+    ~DescriptorShortage() {
+        for (const int fd : m_held) {
+            close(fd);
+        }
+        setrlimit(RLIMIT_NOFILE, &m_saved);
+    }
+
+    // True when every descriptor below the limit was taken.
+    bool exhausted() const { return m_exhausted; }
+    // Gives one back, for a socket of the test's own.
+    void ReleaseOne() {
+        close(m_held.back());
+        m_held.pop_back();
+    }
+
+private:
+    rlimit m_saved{};
+    std::vector<int> m_held;
+    bool m_exhausted = false;
+};
+#endif
 
 class ServerOverLoopback : public ::testing::Test {
 protected:
@@ -374,12 +423,46 @@ TEST_F(ServerOverLoopback, ASeatedPlayerFloodingTheLobbyIsCountedThenCutOff) {
     EXPECT_EQ(alice.received.front(), "NEWGAME Alice Bob");
 }
 
+#if defined(Q_OS_LINUX)
+TEST_F(ServerOverLoopback, AcceptsAgainAfterRunningOutOfDescriptors) {
+    StartServer();
+    std::optional<LoopbackPlayer> alice;
+    {
+        DescriptorShortage shortage;
+        ASSERT_TRUE(shortage.exhausted());
+        shortage.ReleaseOne(); // for Alice's socket; the server gets none
+        alice.emplace(m_server->port(), "LOGIN alice pass1 Alice", ThrowAway());
+        ASSERT_TRUE(WaitFor([&] {
+            return Contents(m_err).find("cannot accept a connection") != std::string::npos;
+        }));
+    }
+    LoopbackPlayer bob(m_server->port(), "LOGIN bob pass2 Bob", ThrowAway());
+    ASSERT_TRUE(WaitFor([&] { return m_status && alice->closed && bob.closed; }))
+        << Contents(m_err);
+    EXPECT_EQ(alice->received.front(), "NEWGAME Alice Bob");
+    const std::string err = Contents(m_err);
+    EXPECT_EQ(LinesWith(err, "cannot accept a connection"), 1) << err;
+    EXPECT_EQ(LinesWith(err, "accepting connections again"), 1) << err;
+}
+#endif
+
 // The program as scripts run it.
 class ServerProgram : public ::testing::Test {
 protected:
     void Start(const QStringList& arguments) {
         m_process.setProgram(QStringLiteral(SKERROW_SERVER_PATH));
         m_process.setArguments(arguments);
+        m_process.start();
+        ASSERT_TRUE(WaitFor([this] { return m_process.state() != QProcess::Starting; }));
+    }
+
+    // Starts the program with at most `limit` open descriptors.
+    void StartWithDescriptorLimit(int limit, const QStringList& arguments) {
+        m_process.setProgram(QStringLiteral("/bin/sh"));
+        m_process.setArguments(
+            QStringList{"-c", QStringLiteral("ulimit -n %1 && exec \"$0\" \"$@\"").arg(limit),
+                        QStringLiteral(SKERROW_SERVER_PATH)} +
+            arguments);
         m_process.start();
         ASSERT_TRUE(WaitFor([this] { return m_process.state() != QProcess::Starting; }));
     }
@@ -439,6 +522,44 @@ TEST_F(ServerProgram, ExitsWithOneWhenItCannotListen) {
 }
 
 #if defined(Q_OS_LINUX)
+TEST_F(ServerProgram, RefusesConnectionsBeyondTheWaitingCapAndStillPlays) {
+    // With 40 descriptors, a burst of 40 connections would use them all.
+    constexpr int kLimit = 40;
+    const int cap = MostWaitingConnections(kLimit);
+    StartWithDescriptorLimit(
+        kLimit, {"--port", "0", "--ends", "1", "--random", "0", "--ready-time", "120"});
+    const quint16 port = ReadPort();
+    ASSERT_NE(port, 0);
+    std::vector<std::unique_ptr<QTcpSocket>> burst;
+    int closed = 0;
+    for (int i = 0; i < kLimit; ++i) {
+        auto socket = std::make_unique<QTcpSocket>();
+        QObject::connect(socket.get(), &QAbstractSocket::stateChanged,
+                         [&closed](QAbstractSocket::SocketState state) {
+                             closed += state == QAbstractSocket::UnconnectedState ? 1 : 0;
+                         });
+        socket->connectToHost(QHostAddress::LocalHost, port);
+        burst.push_back(std::move(socket));
+    }
+    // The excess is refused at once; the rest would wait for their LOGIN.
+    ASSERT_TRUE(WaitFor([&] { return closed == kLimit - cap; }))
+        << closed << "\n"
+        << m_process.readAllStandardError().constData();
+    burst.clear();
+
+    LoopbackPlayer alice(port, "LOGIN alice pass1 Alice", ThrowAway());
+    LoopbackPlayer bob(port, "LOGIN bob pass2 Bob", ThrowAway());
+    EXPECT_EQ(ExitStatus(), 0);
+    EXPECT_TRUE(WaitFor([&] { return alice.closed && bob.closed; }));
+    EXPECT_EQ(alice.Count("RUNSHOT"), 16);
+    const std::string err = m_process.readAllStandardError().toStdString();
+    EXPECT_EQ(LinesWith(err, "refused " + std::to_string(kLimit - cap) + " connection(s) while " +
+                                 std::to_string(cap) + " waited to log in"),
+              1)
+        << err;
+    EXPECT_EQ(err.find("cannot accept"), std::string::npos) << err;
+}
+
 // Two ends on loopback against a player that floods the server: a little in
 // the first end, while the other side thinks (under the limits), then a
 // stream once it has played its first stone of the second end.

@@ -1,5 +1,6 @@
 // The bounds the server keeps against a hostile player: the tally of
-// unasked messages.
+// unasked messages and the number of connections that may wait to log in.
+#include "descriptor_limit.h"
 #include "unasked_messages.h"
 
 #include <gtest/gtest.h>
@@ -35,6 +36,17 @@ TEST(UnaskedMessagesTally, ShowsAFewCountsTheRestAndStopsAPlayerPastEitherLimit)
         ASSERT_NE(bytes.Add(64 * 1024), Verdict::OverLimit) << i;
     }
     EXPECT_EQ(bytes.Add(1), Verdict::OverLimit);
+}
+
+TEST(WaitingConnections, StayWellBelowTheDescriptorLimit) {
+    EXPECT_EQ(MostWaitingConnections(std::nullopt), 64);
+    EXPECT_EQ(MostWaitingConnections(1024), 64);
+    EXPECT_EQ(MostWaitingConnections(144), 64);
+    EXPECT_EQ(MostWaitingConnections(143), 63);
+    EXPECT_EQ(MostWaitingConnections(40), 12);
+    EXPECT_EQ(MostWaitingConnections(18), 1);
+    EXPECT_EQ(MostWaitingConnections(3), 1);
+    EXPECT_EQ(MostWaitingConnections(-5), 1);
 }
 
 } // namespace
