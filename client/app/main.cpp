@@ -8,6 +8,7 @@
 #include "console_prompts.h"
 #include "idle_screenshot.h"
 #include "message_box_prompts.h"
+#include "program_arguments.h"
 #include "qt_translations.h"
 #include "rink_images.h"
 #include "settings_file.h"
@@ -38,11 +39,7 @@ int main(int argc, char** argv) {
     // The program's own options are read before Qt sees the command line: Qt
     // would take some of them as its own (--name on X11), and --help and
     // --version must work where no display can be opened.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) {
-        arguments << QString::fromLocal8Bit(argv[i]);
-    }
-    const SplitArguments split = SplitProgramArguments(arguments);
+    const SplitArguments split = SplitProgramArguments(ProgramArguments(argc, argv));
     const AppParseResult parsed = ParseAppOptions(split.own);
     if (!parsed.error.isEmpty()) {
         return UsageError(parsed.error);
