@@ -52,6 +52,8 @@ struct Headless final : skerrow::MatchDisplay,
     void SetWindowTitle(std::string_view) override {}
     void UpdateTurnCaption(const GameState&) override {}
     void RequestRepaint(const GameState&) override {}
+    void ClearScoreBoard() override {}
+    void ShowNotice(const skerrow::RelayNotice&) override {}
     bool StartReplay(const GameState&, ShotVec, float) override { return false; }
     void AskReady() override {}
     bool CreateShot(ShotPos, ShotVec&) override { return false; }

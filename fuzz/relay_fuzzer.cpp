@@ -212,10 +212,16 @@ struct CheckingEngine final : EngineWriter {
 struct CheckingDisplay final : MatchDisplay {
     void ShowText(ControlId, std::string_view text) override {
         Require(!HasLineEnd(text), "a shown name with a line end", text);
+        for (const char c : text) {
+            Require(static_cast<unsigned char>(c) >= 0x20 && c != 0x7f,
+                    "a shown text with a control character", text);
+        }
     }
     void SetWindowTitle(std::string_view) override {}
     void UpdateTurnCaption(const GameState& state) override { RequireFinite(state); }
     void RequestRepaint(const GameState& state) override { RequireFinite(state); }
+    void ClearScoreBoard() override {}
+    void ShowNotice(const RelayNotice&) override {}
 };
 
 struct CheckingReplay final : ReplayStarter {
@@ -263,9 +269,10 @@ struct CheckingPlanner final : ShotPlanner {
 struct CheckingLog final : MatchLogWriter {
     bool open = false;
     bool IsOpen() const override { return open; }
-    void Open(std::string_view first, std::string_view second) override {
+    std::optional<std::string> Open(std::string_view first, std::string_view second) override {
         Require(!HasLineEnd(first) && !HasLineEnd(second), "a log named with a line end");
         open = true;
+        return std::nullopt;
     }
     void WriteLine(std::string_view prefix, std::string_view text) override {
         Require(prefix == "Server: " || prefix == "Client: ", "a log line of nobody", prefix);

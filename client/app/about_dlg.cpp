@@ -1,6 +1,7 @@
 #include "about_dlg.h"
 
 #include "score_board_layout.h"
+#include "skerrow_version.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -16,6 +17,10 @@ QRect Units(int x, int y, int width, int height) {
 
 } // namespace
 
+QString CAboutDlg::VersionLine() {
+    return QStringLiteral("Skerrow, Version %1").arg(QLatin1String(kSkerrowVersion));
+}
+
 CAboutDlg::CAboutDlg(const QIcon& icon, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromUtf8(kTitle));
     const QPoint size = ScoreBoardLayout::DialogToPixels(170, 62);
@@ -29,7 +34,7 @@ CAboutDlg::CAboutDlg(const QIcon& icon, QWidget* parent) : QDialog(parent) {
         picture->setPixmap(icon.pixmap(iconRect.size().boundedTo(QSize(32, 32))));
     }
 
-    auto* version = new QLabel(QString::fromUtf8(kVersionLine), this);
+    auto* version = new QLabel(VersionLine(), this);
     version->setObjectName(QStringLiteral("version"));
     version->setGeometry(Units(42, 10, 120, 10));
 

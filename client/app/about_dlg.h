@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QString>
 
 namespace skerrow {
 
@@ -13,8 +14,11 @@ class CAboutDlg final : public QDialog {
 
 public:
     static constexpr char kTitle[] = "バージョン情報 - Skerrow";
-    static constexpr char kVersionLine[] = "Skerrow, Version 1.0";
     static constexpr char kNoticeLine[] = "カーリング対戦の中継クライアント";
+
+    // "Skerrow, Version 1.0": the line below the title, and what
+    // skerrow --version prints.
+    static QString VersionLine();
 
     // `icon` is the program's; a null icon leaves its place empty.
     explicit CAboutDlg(const QIcon& icon, QWidget* parent = nullptr);

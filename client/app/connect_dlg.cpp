@@ -95,7 +95,6 @@ void CConnectDlg::showEvent(QShowEvent* event) {
     // A spontaneous show is the window system restoring the dialog; only an
     // opening by the program starts afresh.
     if (!event->spontaneous()) {
-        Q_EMIT opened();
         LoadFields();
         m_address->setFocus();
     }

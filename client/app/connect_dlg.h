@@ -23,8 +23,9 @@ class TypingLimitValidator;
 // and hands the checked settings on. Run it modally; its result needs no
 // attention, connectRequested says everything.
 //
-// The close box and Esc cancel: nothing is stored, saved or started. A
-// refused entry or a "No" to the engine question keeps the dialog open.
+// The close box and Esc cancel: nothing is stored, saved or started, and the
+// current link, if any, goes on as it was. A refused entry or a "No" to the
+// engine question keeps the dialog open.
 //
 // Child object names, for whoever drives the dialog without a user: the
 // edits "address", "port", "id", "password", "displayName", the button
@@ -68,11 +69,6 @@ public Q_SLOTS:
     void Confirm();
 
 Q_SIGNALS:
-    // The dialog is being shown, before the user can act: the current
-    // connection, if any, is no longer to be relayed. Emitted on every
-    // opening, not when a minimised dialog is restored.
-    void opened();
-
     // The entries passed every check and the user wants to connect with
     // them; emitted just before the dialog closes with Accepted.
     void connectRequested(const skerrow::ConnectionSettings& settings);

@@ -3,6 +3,7 @@
 #include "about_dlg.h"
 #include "connect_dlg.h"
 #include "executable_file_filter.h"
+#include "printable_text.h"
 #include "relay_session.h"
 #include "rink_geometry.h"
 #include "rink_images.h"
@@ -25,6 +26,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -35,6 +37,9 @@ namespace skerrow {
 namespace {
 
 using Layout = ScoreBoardLayout;
+
+// Longest part of an engine's line quoted in the status line, in bytes.
+constexpr std::size_t kQuotedLineBytes = 200;
 
 // The preferences key of the replay speed and its values.
 constexpr char kSpeedKey[] = "Display/ReplaySpeed";
@@ -149,6 +154,13 @@ CSkerrowDlg::CSkerrowDlg(DlgSetup setup, UserPrompts& prompts, QWidget* parent)
     m_client->setObjectName(QStringLiteral("clientArea"));
     m_client->setFixedSize(ClientSize());
     layout->addWidget(m_client);
+    // Below the layout's area, so that no control moves. A long message is
+    // cut at the window's edge; it never widens the window.
+    m_statusLine = new QStatusBar(this);
+    m_statusLine->setObjectName(QStringLiteral("statusLine"));
+    m_statusLine->setSizeGripEnabled(false);
+    m_statusLine->setFixedHeight(kStatusLineHeight);
+    layout->addWidget(m_statusLine);
 
     BuildControls();
     BuildMenu();
@@ -322,27 +334,7 @@ bool CSkerrowDlg::Initialise() {
 
     // The relay: its engine name is "Skerrow" until an engine is chosen.
     m_session = std::make_unique<RelaySession>(*this, *this, *this, m_physics, m_setup.logBase);
-    connect(m_session.get(), &RelaySession::linkUp, this, [this] {
-        m_connecting = false;
-        Q_EMIT linkChanged(true);
-        Q_EMIT activity();
-    });
-    connect(m_session.get(), &RelaySession::linkDown, this, [this] {
-        Q_EMIT linkChanged(false);
-        Q_EMIT activity();
-    });
-    connect(m_session.get(), &RelaySession::gaveUp, this, [this] {
-        m_connecting = false;
-        Q_EMIT activity();
-    });
-    connect(m_session.get(), &RelaySession::engineFailed, this, [this](const QString& reason) {
-        // Told from the event loop: the failure may be reported while the
-        // engine is still being started.
-        QTimer::singleShot(0, this, [this, reason] {
-            m_prompts.ShowError(QStringLiteral("エラー"),
-                                QStringLiteral("思考エンジンを起動できませんでした\n") + reason);
-        });
-    });
+    WireSession();
 
     m_replay = std::make_unique<ReplayDriver>(m_physics);
     connect(m_replay.get(), &ReplayDriver::started, this, &CSkerrowDlg::OnReplayStarted);
@@ -352,6 +344,10 @@ bool CSkerrowDlg::Initialise() {
                 Q_EMIT replayFrameShown(step);
                 Q_EMIT activity();
             });
+    connect(m_replay.get(), &ReplayDriver::refused, this, [this] {
+        ShowStatus(QStringLiteral("再生できません: 物理ライブラリがこの局面か投球を受け付けません"
+                                  "でした"));
+    });
     connect(m_replay.get(), &ReplayDriver::finished, this, &CSkerrowDlg::OnReplayFinished);
     const ReplaySpeed speed = StoredSpeed(*OpenPreferences(m_setup.preferencesFile));
     m_replay->setSpeed(speed);
@@ -373,6 +369,53 @@ bool CSkerrowDlg::Initialise() {
     return true;
 }
 
+void CSkerrowDlg::WireSession() {
+    RelaySession& session = *m_session;
+    connect(&session, &RelaySession::linkUp, this, [this] {
+        m_connecting = false;
+        ShowStatus(QStringLiteral("接続しました: %1").arg(m_server));
+        Q_EMIT linkChanged(true);
+        Q_EMIT activity();
+    });
+    connect(&session, &RelaySession::connectAttemptFailed, this, [this](const QString& reason) {
+        ShowStatus(QStringLiteral("接続中… %1（接続できません: %2。再試行しています）")
+                       .arg(m_server, reason));
+    });
+    connect(&session, &RelaySession::gaveUp, this, [this](const QString& reason) {
+        m_connecting = false;
+        ShowStatus(QStringLiteral("接続できませんでした: %1").arg(reason));
+        TellAboutLink(
+            QStringLiteral("サーバー %1 に接続できませんでした。\n%2").arg(m_server, reason));
+        Q_EMIT activity();
+    });
+    connect(&session, &RelaySession::linkDown, this, [this](const QString& reason) {
+        ShowStatus(QStringLiteral("接続が切れました: %1").arg(reason));
+        TellAboutLink(
+            QStringLiteral("サーバー %1 との接続が切れました。\n%2").arg(m_server, reason));
+        Q_EMIT linkChanged(false);
+        Q_EMIT activity();
+    });
+    connect(&session, &RelaySession::engineFailed, this, [this](const QString& reason) {
+        ShowStatus(QStringLiteral("思考エンジンを起動できませんでした: %1").arg(reason));
+        // Told from the event loop: the failure may be reported while the
+        // engine is still being started.
+        QTimer::singleShot(0, this, [this, reason] {
+            m_prompts.ShowError(QStringLiteral("エラー"),
+                                QStringLiteral("思考エンジンを起動できませんでした\n") + reason);
+        });
+    });
+    connect(&session, &RelaySession::engineExited, this, [this](int code, bool crashed) {
+        ShowStatus(crashed
+                       ? QStringLiteral("思考エンジンが異常終了しました")
+                       : QStringLiteral("思考エンジンが終了しました（終了コード %1）").arg(code));
+    });
+    connect(&session, &RelaySession::engineStalled, this, [this](qint64 pending) {
+        ShowStatus(
+            QStringLiteral("思考エンジンが入力を読まないため終了させました（未読 %1 バイト）")
+                .arg(pending));
+    });
+}
+
 void CSkerrowDlg::StartEngine(const QString& program, const QStringList& arguments) {
     if (!m_session) {
         return;
@@ -386,6 +429,9 @@ void CSkerrowDlg::ConnectTo(const ConnectionSettings& settings) {
         return;
     }
     m_connecting = true;
+    m_server =
+        QStringLiteral("%1:%2").arg(QString::fromStdString(settings.address)).arg(settings.port);
+    ShowStatus(QStringLiteral("接続中… %1").arg(m_server));
     m_session->ConnectTo(settings);
     Q_EMIT activity();
 }
@@ -587,6 +633,63 @@ void CSkerrowDlg::UpdateTurnCaption(const GameState& state) {
     m_caption->setText(skerrow::UpdateTurnCaption(state));
 }
 
+void CSkerrowDlg::ClearScoreBoard() {
+    for (QLabel* cell : m_cells) {
+        cell->clear();
+    }
+}
+
+void CSkerrowDlg::ShowNotice(const RelayNotice& notice) {
+    const QString subject = FromUtf8(PrintableText(notice.subject, kQuotedLineBytes));
+    switch (notice.kind) {
+    case RelayNotice::Kind::RandomSizeRefused:
+        ShowStatus(
+            QStringLiteral("SETRAND %1 は有限の数ではありません（乱数の大きさは変わりません）")
+                .arg(subject));
+        return;
+    case RelayNotice::Kind::LogNotOpened:
+        ShowStatus(QStringLiteral("ログを作成できません: %1").arg(subject));
+        return;
+    case RelayNotice::Kind::EngineLineNotAnAnswer:
+        ShowStatus(QStringLiteral("思考エンジンの出力「%1」は %2 への正しい応答ではありません"
+                                  "（そのまま送信しました）")
+                       .arg(subject, FromUtf8(notice.detail)));
+        return;
+    case RelayNotice::Kind::EngineLineUnasked:
+        ShowStatus(QStringLiteral("思考エンジンが応答を求められていないときに出力しました: 「%1」"
+                                  "（そのまま送信しました）")
+                       .arg(subject));
+        return;
+    case RelayNotice::Kind::EngineNoticesSuppressed:
+        ShowStatus(QStringLiteral("このゲームでは、これ以上の思考エンジンの出力を報告しません"));
+        return;
+    }
+}
+
+QString CSkerrowDlg::statusText() const {
+    return m_statusLine->currentMessage();
+}
+
+void CSkerrowDlg::ShowStatus(const QString& text) {
+    m_statusLine->showMessage(text);
+    m_statusLine->setToolTip(text);
+    Q_EMIT activity();
+}
+
+void CSkerrowDlg::TellAboutLink(const QString& text) {
+    if (!m_linkBox) {
+        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("接続"), QString(),
+                                    QMessageBox::Ok, this);
+        box->setObjectName(QStringLiteral("linkBox"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        // The relay and the window go on while it is open.
+        box->setModal(false);
+        m_linkBox = box;
+    }
+    m_linkBox->setText(text);
+    m_linkBox->show();
+}
+
 void CSkerrowDlg::RequestRepaint(const GameState& state) {
     m_gameState = state;
     Repaint();
@@ -650,12 +753,8 @@ void CSkerrowDlg::OpenConnectDialog() {
         m_prompts, [this] { return m_session && m_session->isEngineRunning(); },
         m_setup.connectionSettingsFile, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    // Once the dialog shows, the current link is no longer relayed; the
-    // title keeps saying what it said.
-    connect(dialog, &CConnectDlg::opened, this, [this] {
-        m_session->Disconnect();
-        m_connecting = false;
-    });
+    // The current link and relay go on while the dialog is open, and after
+    // a cancel; only checked entries replace the link.
     connect(dialog, &CConnectDlg::connectRequested, this, &CSkerrowDlg::ConnectTo);
     m_connectDialog = dialog;
     dialog->open();
@@ -699,7 +798,7 @@ void CSkerrowDlg::StopEverything() {
     // Boxes and dialogs still open would call back into a window that is
     // going; they go first, without being answered.
     for (QDialog* dialog : std::initializer_list<QDialog*>{
-             m_readyBox.data(), m_connectDialog.data(), m_engineDialog.data()}) {
+             m_readyBox.data(), m_linkBox.data(), m_connectDialog.data(), m_engineDialog.data()}) {
         if (dialog) {
             dialog->disconnect(this);
             delete dialog;

@@ -33,6 +33,7 @@ class QMenuBar;
 class QMessageBox;
 class QPushButton;
 class QShowEvent;
+class QStatusBar;
 
 namespace skerrow {
 
@@ -67,12 +68,19 @@ struct DlgSetup {
 // rectangle in those units, so view A's corner is client pixel (84, 36),
 // where the mouse aiming expects it.
 //
+// Below the client area a status line says what the window is doing and
+// what went wrong: connecting, a failed attempt and why, the link lost, a
+// replay the library refused, an engine line that is no answer. When a
+// connect request gives up or the link is lost, a message box that does not
+// block the window says so too, until the user dismisses it.
+//
 // Child object names, for whoever drives the window without a user: every
 // control "control<id>" (for example "control1009" for the caption), the
-// client area "clientArea", the menu commands "command<id>" (for example
-// "command32776" for connecting), the replay speeds "speedAsDrawn",
-// "speedRealTime", "speedDouble" and "speedQuadruple", the readiness question
-// "readyBox" and the engine's file dialog "engineDialog".
+// client area "clientArea", the status line "statusLine", the menu commands
+// "command<id>" (for example "command32776" for connecting), the replay
+// speeds "speedAsDrawn", "speedRealTime", "speedDouble" and
+// "speedQuadruple", the readiness question "readyBox", the message about the
+// link "linkBox" and the engine's file dialog "engineDialog".
 class CSkerrowDlg final : public QWidget,
                           public MatchDisplay,
                           public ReplayStarter,
@@ -106,6 +114,8 @@ public:
     static constexpr int kClientWidthUnits = 191;
     static constexpr int kClientHeightUnits = 511;
     static QSize ClientSize();
+    // Height of the status line below the client area, in pixels.
+    static constexpr int kStatusLineHeight = 22;
 
     // Texts the window starts with.
     static constexpr char kInitialTitle[] = "Skerrow - 未接続";
@@ -166,6 +176,8 @@ public:
     // The area below the menu bar, whose pixels the layout counts in.
     QWidget* clientArea() const { return m_client; }
     QMenuBar* menuBar() const { return m_menuBar; }
+    // The text of the status line.
+    QString statusText() const;
 
     ReplaySpeed replaySpeed() const;
     // Sets the replay speed and remembers it in the preferences.
@@ -193,6 +205,8 @@ private:
     void SetWindowTitle(std::string_view title) override;
     void UpdateTurnCaption(const GameState& state) override;
     void RequestRepaint(const GameState& state) override;
+    void ClearScoreBoard() override;
+    void ShowNotice(const RelayNotice& notice) override;
     // ReplayStarter
     bool StartReplay(const GameState& start, ShotVec shot, float randomSize) override;
     // ReadyPrompt
@@ -214,6 +228,11 @@ private:
     void ApplyAim(const ManualShotEntry::Outcome& outcome);
     bool HandleMouse(QEvent& event);
 
+    void WireSession();
+    void ShowStatus(const QString& text);
+    // Shows `text` in the message about the link, opening it if needed.
+    void TellAboutLink(const QString& text);
+
     void OnReplayStarted();
     void OnReplayFinished();
     void OnReadyAnswered();
@@ -226,6 +245,8 @@ private:
     bool m_replayRunning = false;
     bool m_connecting = false;
     bool m_initialised = false;
+    // The server of the last connect request, "address:port".
+    QString m_server;
     ManualShotEntry m_aim;
 
     // Declared in this order so that they go in the reverse one: the relay
@@ -247,10 +268,12 @@ private:
     QLabel* m_serverMessage = nullptr;
     QLineEdit* m_commandLine = nullptr;
     QPushButton* m_send = nullptr;
+    QStatusBar* m_statusLine = nullptr;
     QActionGroup* m_speeds = nullptr;
 
     // Dialogs and boxes open without blocking; they go with the window.
     QPointer<QMessageBox> m_readyBox;
+    QPointer<QMessageBox> m_linkBox;
     QPointer<CConnectDlg> m_connectDialog;
     QPointer<QFileDialog> m_engineDialog;
 };

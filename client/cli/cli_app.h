@@ -27,12 +27,12 @@ public:
     CliApp(PhysicsBinding& physics, std::FILE* out, std::FILE* err, QObject* parent = nullptr);
     ~CliApp() override;
 
-    // Starts the engine and connects; returns false (having said why) when
-    // the engine cannot be started.
+    // Starts the engine, and connects once it runs; returns false (having
+    // said why) when the engine failed to start at once.
     bool Start(const CliOptions& options, const ConnectionSettings& settings);
 
 Q_SIGNALS:
-    // The run is over with this exit status.
+    // The run is over with this exit status, and the engine has ended.
     void finished(int exitStatus);
 
 private:
@@ -41,14 +41,20 @@ private:
     void SetWindowTitle(std::string_view) override {}
     void UpdateTurnCaption(const GameState&) override {}
     void RequestRepaint(const GameState&) override {}
+    void ClearScoreBoard() override {}
+    // Said on the standard output, for the engine's author.
+    void ShowNotice(const RelayNotice& notice) override;
     // ReplayStarter: there is nothing to replay on, so no message waits.
     bool StartReplay(const GameState&, ShotVec, float) override { return false; }
     // ReadyPrompt: only reached when the engine is gone; answered at once, so
     // the match does not stall on a question nobody sees.
     void AskReady() override;
 
+    void Connect();
     void Say(const QString& line);
     void Fail(const QString& line);
+    // Ends the run: the link closes, the engine gets the rest of its input
+    // and its grace period, then finished() follows.
     void Finish(int status);
 
     std::FILE* m_out;
@@ -56,8 +62,13 @@ private:
     std::unique_ptr<RelaySession> m_session;
     MatchReport m_report;
     QTimer m_connectTimer;
+    ConnectionSettings m_settings;
+    int m_connectTimeoutSeconds = 0;
     QString m_server;
+    // Why the last connect attempt failed; said again only when it changes.
+    QString m_attemptFailure;
     bool m_finished = false;
+    int m_exitStatus = 1;
 };
 
 } // namespace skerrow

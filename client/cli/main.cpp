@@ -27,6 +27,10 @@ int main(int argc, char** argv) {
         std::fputs(CliUsage().toUtf8().constData(), stdout);
         return 0;
     }
+    if (parsed.options.versionRequested) {
+        std::printf("%s\n", CliVersion().toUtf8().constData());
+        return 0;
+    }
 
     std::optional<std::string> passwordFromEnvironment;
     if (const char* password = std::getenv("SKERROW_PASSWORD")) {

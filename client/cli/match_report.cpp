@@ -1,5 +1,6 @@
 #include "match_report.h"
 
+#include "printable_text.h"
 #include "protocol_words.h"
 
 #include <algorithm>
@@ -10,8 +11,8 @@ namespace {
 
 constexpr int kEnds = 10;
 
-std::string Totals(const std::string& red, int redTotal, const std::string& yellow,
-                   int yellowTotal) {
+std::string Totals(const std::string& red, std::int64_t redTotal, const std::string& yellow,
+                   std::int64_t yellowTotal) {
     return red + " " + std::to_string(redTotal) + " - " + std::to_string(yellowTotal) + " " +
            yellow;
 }
@@ -22,8 +23,8 @@ std::optional<std::string> MatchReport::Observe(std::string_view message) {
     const std::string_view text = message.substr(0, message.find('\n'));
     const std::string word = GetToken(text, 0).value_or(std::string());
     if (SameWord(word, "NEWGAME")) {
-        m_red = GetToken(text, 1, kTextSlot).value_or(std::string());
-        m_yellow = GetToken(text, 2, kTextSlot).value_or(std::string());
+        m_red = PrintableText(GetToken(text, 1, kTextSlot).value_or(std::string()));
+        m_yellow = PrintableText(GetToken(text, 2, kTextSlot).value_or(std::string()));
         m_redTotal = 0;
         m_yellowTotal = 0;
         m_gameOver = false;
@@ -31,18 +32,18 @@ std::optional<std::string> MatchReport::Observe(std::string_view message) {
         return "Game started: " + m_red + " (red) against " + m_yellow + " (yellow)";
     }
     if (SameWord(word, "SCORE")) {
-        int red = 0;
-        int yellow = 0;
+        std::int64_t red = 0;
+        std::int64_t yellow = 0;
         int ends = 0;
-        int last = 0;
+        std::int64_t last = 0;
         std::vector<int> scores;
         for (int i = 1; i <= kEnds; ++i) {
             const std::optional<std::string> value = GetToken(text, i, kTextSlot);
             if (!value) {
                 break;
             }
-            last = ReadInteger(*value);
-            scores.push_back(last);
+            scores.push_back(ReadInteger(*value));
+            last = scores.back();
             red += last > 0 ? last : 0;
             yellow += last < 0 ? -last : 0;
             ends = i;
@@ -80,12 +81,12 @@ std::string MatchReport::ScoreBoard() const {
         const std::size_t columns = text == "―" ? 1 : text.size();
         return std::string(columns < 3 ? 3 - columns : 0, ' ') + text;
     };
-    const auto row = [&](const std::string& name, int sign, int total) {
+    const auto row = [&](const std::string& name, int sign, std::int64_t total) {
         std::string line = name + std::string(nameWidth - name.size(), ' ') + " |";
         for (int end = 1; end <= kEnds; ++end) {
             std::string text;
             if (end <= static_cast<int>(m_scores.size())) {
-                const int score = m_scores[end - 1] * sign;
+                const std::int64_t score = std::int64_t{m_scores[end - 1]} * sign;
                 text = std::to_string(score > 0 ? score : 0);
             } else if (m_lastEnd >= 1 && m_lastEnd < kEnds && end > m_lastEnd) {
                 text = "―";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,9 +19,10 @@ public:
     // True once the server has said the game is over, until the next game.
     bool gameOver() const { return m_gameOver; }
 
-    // The two totals so far: red's (positive end results) and yellow's.
-    int redTotal() const { return m_redTotal; }
-    int yellowTotal() const { return m_yellowTotal; }
+    // The two totals so far: red's (positive end results) and yellow's. In
+    // 64 bits, so that no score a server sends can overflow them.
+    std::int64_t redTotal() const { return m_redTotal; }
+    std::int64_t yellowTotal() const { return m_yellowTotal; }
 
     // The score board as the window shows it: a row for red and one for
     // yellow, each with the name, the points of ends 1 to 10 and the total;
@@ -30,10 +32,11 @@ public:
 private:
     std::vector<int> m_scores; // end results so far, positive for red
     int m_lastEnd = 10;
+    // The names as shown: without control characters.
     std::string m_red = "red";
     std::string m_yellow = "yellow";
-    int m_redTotal = 0;
-    int m_yellowTotal = 0;
+    std::int64_t m_redTotal = 0;
+    std::int64_t m_yellowTotal = 0;
     bool m_gameOver = false;
 };
 

@@ -50,7 +50,8 @@ struct ReplayDriver::Run {
     void Compute(std::stop_token stop);
     // Worker thread: stores a frame and wakes the GUI thread if it waits.
     void Publish(const GameState& frame);
-    void PublishEnd();
+    // `wasRefused`: the library refused the shot.
+    void PublishEnd(bool wasRefused);
     void WakeDriver();
 
     struct TraceContext {
@@ -72,6 +73,8 @@ struct ReplayDriver::Run {
     std::vector<GameState> frames;
     // Guarded by `mutex`: no frame will follow.
     bool computed = false;
+    // Guarded by `mutex`: the library refused the shot; set with `computed`.
+    bool refused = false;
     // Guarded by `mutex`: the GUI thread found nothing new and waits for a
     // wake-up. Cleared by the worker when it sends one, so that a replay
     // posts at most one wake-up per frame.
@@ -82,22 +85,31 @@ struct ReplayDriver::Run {
 };
 
 void ReplayDriver::Run::Compute(std::stop_token stop) {
+    bool wasRefused = false;
     if (entryPoints.simulationTrace != nullptr) {
         // The trace writes the final position here; only the frames count.
         GameState end = start;
         TraceContext context{this, stop};
-        entryPoints.simulationTrace(&end, shot, randomSize, nullptr, &Run::OnTraceFrame, &context);
+        const int played = entryPoints.simulationTrace(&end, shot, randomSize, nullptr,
+                                                       &Run::OnTraceFrame, &context);
+        // It stops early only when told to, or when it refuses the shot.
+        wasRefused = played == 0 && !stop.stop_requested();
     } else {
         // Without the trace, frame k costs k steps from the start again.
         for (int step = 0; !stop.stop_requested(); ++step) {
             GameState frame = start;
             if (entryPoints.simulation(&frame, shot, randomSize, nullptr, step) == 0) {
+                if (step == 0) {
+                    // No first frame: refused, or at rest from the start.
+                    GameState probe = start;
+                    wasRefused = entryPoints.simulation(&probe, shot, randomSize, nullptr, -1) == 0;
+                }
                 break;
             }
             Publish(frame);
         }
     }
-    PublishEnd();
+    PublishEnd(wasRefused);
 }
 
 int TARNWICK_CALL ReplayDriver::Run::OnTraceFrame(void* user, int /*step*/,
@@ -124,11 +136,12 @@ void ReplayDriver::Run::Publish(const GameState& frame) {
     }
 }
 
-void ReplayDriver::Run::PublishEnd() {
+void ReplayDriver::Run::PublishEnd(bool wasRefused) {
     bool wake = false;
     {
         const std::lock_guard lock(mutex);
         computed = true;
+        refused = wasRefused;
         wake = std::exchange(driverWaiting, false);
     }
     if (wake) {
@@ -273,7 +286,15 @@ void ReplayDriver::DeliverNext() {
 }
 
 void ReplayDriver::Finish() {
+    bool wasRefused = false;
+    {
+        const std::lock_guard lock(m_run->mutex);
+        wasRefused = m_run->refused;
+    }
     EndRun();
+    if (wasRefused) {
+        emit refused();
+    }
     emit finished();
 }
 

@@ -100,6 +100,11 @@ Q_SIGNALS:
     // The position after `step` physics steps, for step = 0, 1, 2, ... in
     // turn. `frame` is valid during the call only.
     void frameReady(const GameState& frame, int step);
+    // The library refused the shot (its position or delivery, a random size
+    // that makes the delivery non-finite, say): nothing was shown. finished()
+    // follows at once, so that nothing waits for this replay; a slot must not
+    // start another replay.
+    void refused();
     // The replay has ended: every frame has been shown and the stones rest.
     // isRunning() is false, so a slot may start the next replay.
     void finished();

@@ -20,9 +20,9 @@ bool ConnectionOptions::AnyGiven() const {
     return address || port || id || password || displayName || settingsFileGiven;
 }
 
-void AddConnectionOptions(QCommandLineParser& parser, const QString& helpSuffix) {
+QList<QCommandLineOption> ConnectionOptionList(const QString& helpSuffix) {
     const auto help = [&](const char* text) { return QString::fromUtf8(text) + helpSuffix + '.'; };
-    parser.addOptions({
+    return {
         {{"a", "address"}, help("Match server address (IPv4 or host name)"), "host"},
         {{"p", "port"}, help("Match server port"), "port"},
         {"id", help("Login ID (4 to 16 letters, digits, '-', '_', '.')"), "id"},
@@ -35,7 +35,11 @@ void AddConnectionOptions(QCommandLineParser& parser, const QString& helpSuffix)
          help("Settings file with the keys IP, PORT, ID and NAME of the section System "
               "(default: ./Connection.ini)"),
          "file"},
-    });
+    };
+}
+
+void AddConnectionOptions(QCommandLineParser& parser, const QString& helpSuffix) {
+    parser.addOptions(ConnectionOptionList(helpSuffix));
 }
 
 ConnectionOptions ReadConnectionOptions(const QCommandLineParser& parser) {

@@ -2,6 +2,8 @@
 
 #include "connection_settings.h"
 
+#include <QCommandLineOption>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -26,9 +28,11 @@ struct ConnectionOptions {
     bool AnyGiven() const;
 };
 
-// Adds --address, --port, --id, --password, --name and --settings to the
-// parser; `helpSuffix` is added to each help text (for example
-// " (with --connect)").
+// --address, --port, --id, --password, --name and --settings; `helpSuffix` is
+// added to each help text (for example " (with --connect)").
+QList<QCommandLineOption> ConnectionOptionList(const QString& helpSuffix = {});
+
+// Adds the options of ConnectionOptionList to the parser.
 void AddConnectionOptions(QCommandLineParser& parser, const QString& helpSuffix = {});
 
 // The options as a parser that has parsed the command line holds them.

@@ -1,5 +1,7 @@
 #include "engine_bridge.h"
 
+#include <QDeadlineTimer>
+
 #include <algorithm>
 #include <utility>
 
@@ -21,11 +23,17 @@ EngineBridge::EngineBridge(QObject* parent) : QObject(parent) {
 
 EngineBridge::~EngineBridge() {
     Stop();
-    // Engines killed by Stop() that the event loop has not reaped yet are
-    // reaped here, so that none is left as a zombie; the wait is bounded
-    // because a killed process ends at once.
+    // The engines still running get what is left of their grace period to
+    // read their input and end, here and now, since the event loop that
+    // would wait for them may be gone; those that do not end are killed and
+    // reaped, so that none is left behind as a zombie.
+    const QDeadlineTimer deadline(m_gracePeriodMs);
     const auto processes = findChildren<QProcess*>(Qt::FindDirectChildrenOnly);
     for (QProcess* process : processes) {
+        disconnect(process, nullptr, this, nullptr);
+        if (process->state() != QProcess::NotRunning) {
+            process->waitForFinished(static_cast<int>(deadline.remainingTime()));
+        }
         if (process->state() != QProcess::NotRunning) {
             process->kill();
             process->waitForFinished(kReapWaitMs);
@@ -40,6 +48,7 @@ void EngineBridge::Start(const QString& program, const QStringList& arguments) {
     m_process = new QProcess(this);
     ++m_generation;
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    connect(m_process, &QProcess::started, this, &EngineBridge::started);
     connect(m_process, &QProcess::readyReadStandardOutput, this, &EngineBridge::ReadOutput);
     connect(m_process, &QProcess::errorOccurred, this, &EngineBridge::OnError);
     connect(m_process, &QProcess::finished, this, &EngineBridge::OnFinished);
@@ -50,7 +59,14 @@ void EngineBridge::Start(const QString& program, const QStringList& arguments) {
 
 void EngineBridge::Stop() {
     m_running = false;
-    DetachProcess();
+    DetachProcess(true);
+}
+
+bool EngineBridge::isStopping() const {
+    const auto processes = findChildren<QProcess*>(Qt::FindDirectChildrenOnly);
+    return std::any_of(processes.begin(), processes.end(), [this](const QProcess* process) {
+        return process != m_process && process->state() != QProcess::NotRunning;
+    });
 }
 
 void EngineBridge::WriteToEngine(std::string_view text) {
@@ -60,6 +76,13 @@ void EngineBridge::WriteToEngine(std::string_view text) {
     QByteArray data(text.data(), static_cast<qsizetype>(text.size()));
     data.append('\0');
     m_process->write(data);
+    const qint64 pending = m_process->bytesToWrite();
+    if (pending > kMaxPendingBytes) {
+        // It does not read: as good as crashed, and no grace would help.
+        m_running = false;
+        DetachProcess(false);
+        emit stalled(pending);
+    }
 }
 
 QString EngineBridge::DisplayNameFor(const QString& path) {
@@ -122,7 +145,7 @@ void EngineBridge::OnError(QProcess::ProcessError error) {
     }
     const QString reason = m_process->errorString();
     m_running = false;
-    DetachProcess();
+    DetachProcess(false);
     emit failedToStart(reason);
 }
 
@@ -139,11 +162,11 @@ void EngineBridge::OnFinished(int exitCode, QProcess::ExitStatus status) {
         return;
     }
     m_running = false;
-    DetachProcess();
+    DetachProcess(false);
     emit exited(exitCode, status == QProcess::CrashExit);
 }
 
-void EngineBridge::DetachProcess() {
+void EngineBridge::DetachProcess(bool graceful) {
     m_flushTimer.stop();
     m_framer = LineFramer();
     if (m_process == nullptr) {
@@ -156,9 +179,35 @@ void EngineBridge::DetachProcess() {
         process->deleteLater();
         return;
     }
-    // Freed once it has ended and been reaped (or by the destructor).
-    connect(process, &QProcess::finished, process, &QObject::deleteLater);
-    process->kill();
+    // Freed once it has ended (or by the destructor). What it still prints
+    // is nobody's; reading it keeps the engine from blocking on a full pipe.
+    connect(process, &QProcess::readyReadStandardOutput, process,
+            [process] { process->readAllStandardOutput(); });
+    connect(process, &QProcess::finished, this, [this, process] { OnRetiredEnded(process); });
+    connect(process, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            OnRetiredEnded(process);
+        }
+    });
+    if (!graceful || m_gracePeriodMs <= 0) {
+        process->kill();
+        return;
+    }
+    // End of file once everything queued has been written; then it has the
+    // grace period to finish.
+    process->closeWriteChannel();
+    auto* grace = new QTimer(process);
+    grace->setSingleShot(true);
+    connect(grace, &QTimer::timeout, process, &QProcess::kill);
+    grace->start(m_gracePeriodMs);
+}
+
+void EngineBridge::OnRetiredEnded(QProcess* process) {
+    disconnect(process, nullptr, this, nullptr);
+    process->deleteLater();
+    if (!isStopping()) {
+        emit stopped();
+    }
 }
 
 } // namespace skerrow

@@ -1,10 +1,13 @@
 #include "match_log.h"
 
+#include <QDir>
+#include <QFile>
+#include <QString>
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <exception>
-#include <system_error>
 #include <utility>
 
 namespace skerrow {
@@ -47,22 +50,34 @@ bool IsForbiddenInFileName(unsigned char c) {
 }
 
 void AppendSafe(std::string& out, std::string_view name) {
-    for (const char c : name) {
+    // Cut between characters: a UTF-8 continuation byte never starts the
+    // part left out.
+    std::size_t length = std::min(name.size(), MatchLog::kMaxNameBytesInFileName);
+    while (length < name.size() && length > 0 &&
+           (static_cast<unsigned char>(name[length]) & 0xC0) == 0x80) {
+        --length;
+    }
+    for (const char c : name.substr(0, length)) {
         out.push_back(IsForbiddenInFileName(static_cast<unsigned char>(c)) ? '_' : c);
     }
 }
 
+// The file name for the `counter`th log of these players in this second; the
+// first has no counter.
 std::string LogFileName(std::string_view firstName, std::string_view secondName,
-                        const std::tm& time) {
+                        const std::tm& time, int counter) {
     std::string name;
     AppendSafe(name, firstName);
     name += " - ";
     AppendSafe(name, secondName);
     std::array<char, 64> stamp{};
-    std::snprintf(stamp.data(), stamp.size(), " [%04d-%02d-%02d %02d%02d%02d].log",
-                  time.tm_year + 1900, time.tm_mon + 1, time.tm_mday, time.tm_hour, time.tm_min,
-                  time.tm_sec);
+    std::snprintf(stamp.data(), stamp.size(), " [%04d-%02d-%02d %02d%02d%02d]", time.tm_year + 1900,
+                  time.tm_mon + 1, time.tm_mday, time.tm_hour, time.tm_min, time.tm_sec);
     name += stamp.data();
+    if (counter > 1) {
+        name += " (" + std::to_string(counter) + ")";
+    }
+    name += ".log";
     // A name such as ".." or "." must give neither a hidden file nor one that
     // reads as a step up to the parent folder.
     for (char& c : name) {
@@ -72,6 +87,15 @@ std::string LogFileName(std::string_view firstName, std::string_view secondName,
         c = '_';
     }
     return name;
+}
+
+std::string Utf8(const std::filesystem::path& path) {
+    const std::u8string bytes = path.u8string();
+    return std::string(bytes.begin(), bytes.end());
+}
+
+QString QtPath(const std::filesystem::path& path) {
+    return QString::fromStdString(Utf8(path));
 }
 
 std::filesystem::path PathFromBytes(const std::string& bytes) {
@@ -88,37 +112,46 @@ MatchLog::MatchLog(std::filesystem::path baseFolder, Clock clock)
 MatchLog::~MatchLog() = default;
 
 bool MatchLog::IsOpen() const {
-    return m_file.is_open();
+    return m_file != nullptr;
 }
 
-void MatchLog::Open(std::string_view firstName, std::string_view secondName) {
+std::optional<std::string> MatchLog::Open(std::string_view firstName, std::string_view secondName) {
     Close();
     const std::filesystem::path folder = m_baseFolder / "Log";
-    std::filesystem::path file;
-    try {
-        file = folder / PathFromBytes(LogFileName(firstName, secondName, m_clock()));
-    } catch (const std::exception&) {
-        // A name the platform cannot turn into a path: the game goes on
-        // without a log.
-        return;
-    }
-    m_file.open(file, std::ios::out | std::ios::trunc);
-    if (!m_file.is_open()) {
+    const std::tm time = m_clock();
+    bool folderMade = false;
+    for (int counter = 1; counter <= kMaxCounter;) {
+        std::filesystem::path file;
+        try {
+            file = folder / PathFromBytes(LogFileName(firstName, secondName, time, counter));
+        } catch (const std::exception&) {
+            // A name the platform cannot turn into a path.
+            return "the players' names make no file name in " + Utf8(folder);
+        }
+        auto log = std::make_unique<QFile>(QtPath(file));
+        // Created here and now, or not at all: another client, or another
+        // game in the same second, may have taken the name.
+        if (log->open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Text)) {
+            m_file = std::move(log);
+            m_path = file;
+            return std::nullopt;
+        }
+        if (log->exists()) {
+            ++counter;
+            continue;
+        }
         // The folder is created only when it is found missing, once per game.
-        std::error_code ignored;
-        std::filesystem::create_directory(folder, ignored);
-        m_file.clear();
-        m_file.open(file, std::ios::out | std::ios::trunc);
+        if (folderMade) {
+            return "cannot create " + Utf8(file) + ": " + log->errorString().toStdString();
+        }
+        folderMade = true;
+        QDir().mkpath(QtPath(folder));
     }
-    if (m_file.is_open()) {
-        m_path = std::move(file);
-    } else {
-        m_file.clear();
-    }
+    return "every name up to \"(" + std::to_string(kMaxCounter) + ")\" is taken in " + Utf8(folder);
 }
 
 void MatchLog::WriteLine(std::string_view prefix, std::string_view text) {
-    if (!m_file.is_open()) {
+    if (!m_file) {
         return;
     }
     std::string line;
@@ -127,16 +160,12 @@ void MatchLog::WriteLine(std::string_view prefix, std::string_view text) {
     line.append(text.substr(0, kMaxLineBytes - 1 - line.size()));
     line.push_back('\n');
     // A failed write (a full disk) must not silence the lines that follow.
-    m_file.clear();
-    m_file.write(line.data(), static_cast<std::streamsize>(line.size()));
-    m_file.flush();
+    m_file->write(line.data(), static_cast<qint64>(line.size()));
+    m_file->flush();
 }
 
 void MatchLog::Close() {
-    if (m_file.is_open()) {
-        m_file.close();
-    }
-    m_file.clear();
+    m_file.reset();
     m_path.clear();
 }
 

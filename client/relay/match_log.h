@@ -8,10 +8,13 @@
 #include <cstddef>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+
+class QFile;
 
 namespace skerrow {
 
@@ -25,6 +28,16 @@ public:
     // comparable line for line.
     static constexpr std::size_t kMaxLineBytes = 1023;
 
+    // Longest part of each player's name in the file name, in bytes (cut
+    // between characters). The server refuses longer names, so real names
+    // are never cut; with the rest of the name (27 bytes) and a counter, the
+    // file name stays far below the 255 bytes file systems allow, and a whole
+    // path below Windows' 260 characters unless the folder is deep.
+    static constexpr std::size_t kMaxNameBytesInFileName = 64;
+
+    // Highest counter tried when a log of the same name exists.
+    static constexpr int kMaxCounter = 999;
+
     // `baseFolder` holds the folder "Log" (created on demand); `clock` gives
     // the local time that names each log (the real local time by default).
     explicit MatchLog(std::filesystem::path baseFolder = ".", Clock clock = {});
@@ -34,12 +47,15 @@ public:
     MatchLog& operator=(const MatchLog&) = delete;
 
     bool IsOpen() const override;
-    // Creates or empties "<base>/Log/<first> - <second> [YYYY-MM-DD hhmmss].log".
-    // Characters of the names that would place the file elsewhere or that
-    // file systems refuse become '_' in the file name only. When the open
-    // fails even after creating the folder, no log is open, silently. The
-    // caller writes the first line (the message that started the game).
-    void Open(std::string_view firstName, std::string_view secondName) override;
+    // Creates "<base>/Log/<first> - <second> [YYYY-MM-DD hhmmss].log". An
+    // existing file is never replaced: while that name is taken, " (2)",
+    // " (3)", ... goes before ".log". In the file name only, each name is
+    // cut to kMaxNameBytesInFileName bytes, and characters that would place
+    // the file elsewhere or that file systems refuse become '_'. Returns why
+    // no log could be opened, or nothing on success. The caller writes the
+    // first line (the message that started the game).
+    std::optional<std::string> Open(std::string_view firstName,
+                                    std::string_view secondName) override;
     // Writes prefix, text and "\n" with one write and flushes it, so that a
     // killed program loses no line. A line longer than kMaxLineBytes has its
     // text cut; the newline is always kept. Write errors are not examined.
@@ -52,7 +68,7 @@ public:
 private:
     std::filesystem::path m_baseFolder;
     Clock m_clock;
-    std::ofstream m_file;
+    std::unique_ptr<QFile> m_file; // null while no log is open
     std::filesystem::path m_path;
 };
 

@@ -1,5 +1,6 @@
 #include "protocol_handler.h"
 
+#include "printable_text.h"
 #include "protocol_words.h"
 
 #include <string>
@@ -13,6 +14,9 @@ constexpr std::string_view kServerPrefix = "Server: ";
 constexpr std::string_view kClientPrefix = "Client: ";
 constexpr int kMaxPositionNumbers = 32;
 constexpr int kScoredEnds = 10;
+// The server message line shows "Server: " and the message in a 1024-byte
+// text: longer messages are shown cut.
+constexpr std::size_t kShownMessageBytes = 1022;
 
 // The part of a message that is acted on: up to its first newline (a carriage
 // return before it stays) or zero byte.
@@ -53,16 +57,22 @@ bool ProtocolHandler::isInboxHeld() const {
 }
 
 void ProtocolHandler::OnServerMessage(std::string_view message) {
-    m_inbox.push_back({std::string(message), m_with.server.IsConnected(), false, {}});
+    HeldMessage held{std::string(message), m_with.server.IsConnected(), {}};
+    if (held.serverPath) {
+        ReceiveServerMessage(CutAtNewline(held.text));
+    }
+    m_inbox.push_back(std::move(held));
     ResumeInbox();
 }
 
 void ProtocolHandler::OnLocalMessage(std::string_view message) {
-    HandleMessage(message, false);
+    HandleLocalMessage(CutAtNewline(message));
 }
 
 void ProtocolHandler::OnServerLinkDown(std::function<void()> whenReached) {
-    m_inbox.push_back({std::string(), false, false, std::move(whenReached)});
+    // Everything received before has been logged already.
+    m_with.log.Close();
+    m_inbox.push_back({std::string(), false, std::move(whenReached)});
     ResumeInbox();
 }
 
@@ -92,63 +102,50 @@ void ProtocolHandler::ResumeInbox() {
         if (next.linkDown) {
             const std::function<void()> steps = std::move(next.linkDown);
             m_inbox.pop_front();
-            m_with.log.Close();
             steps();
             continue;
         }
         const std::string_view text = CutAtNewline(next.text);
-        const std::string word = CommandWord(text);
-        const bool serverPath = next.serverPath;
-        if (serverPath && m_replayRunning &&
-            (SameWord(word, "POSITION") || SameWord(word, "SETSTATE"))) {
+        if (next.serverPath && m_replayRunning &&
+            (SameWord(CommandWord(text), "POSITION") || SameWord(CommandWord(text), "SETSTATE"))) {
             // The position the server sends after a shot is shown once the
             // replay of that shot has ended; it and everything after it wait.
-            // The engine and the log have it at once, as any server message.
-            if (!next.loggedAndForwarded) {
-                m_with.log.WriteLine(kServerPrefix, text);
-                if (m_with.engine.IsEngineRunning()) {
-                    m_with.engine.WriteToEngine(text);
-                }
-                next.loggedAndForwarded = true;
-            }
             break;
         }
-        HeldMessage message = std::move(next);
+        const HeldMessage message = std::move(next);
         m_inbox.pop_front();
-        if (serverPath) {
-            HandleServerMessage(CutAtNewline(message.text), message.loggedAndForwarded);
+        if (message.serverPath) {
+            ShowServerMessage(CutAtNewline(message.text));
         } else {
+            // Received while no link was up: as if the user had typed it.
             HandleLocalMessage(CutAtNewline(message.text));
         }
     }
     m_resuming = false;
 }
 
-void ProtocolHandler::HandleMessage(std::string_view message, bool fromServer) {
-    const std::string_view text = CutAtNewline(message);
-    if (fromServer && m_with.server.IsConnected()) {
-        HandleServerMessage(text, false);
-    } else {
-        HandleLocalMessage(text);
+void ProtocolHandler::ReceiveServerMessage(std::string_view text) {
+    m_with.log.WriteLine(kServerPrefix, text);
+    // Every server message reaches the engine before the program acts on it,
+    // and without waiting for anything the window shows.
+    if (m_with.engine.IsEngineRunning()) {
+        m_with.engine.WriteToEngine(text);
     }
-}
-
-void ProtocolHandler::HandleServerMessage(std::string_view text, bool loggedAndForwarded) {
-    if (!loggedAndForwarded) {
-        m_with.log.WriteLine(kServerPrefix, text);
-        // Every server message reaches the engine before the program acts on it.
-        if (m_with.engine.IsEngineRunning()) {
-            m_with.engine.WriteToEngine(text);
-        }
-    }
-    ActOnServerWord(CommandWord(text), text);
-}
-
-void ProtocolHandler::ActOnServerWord(std::string_view word, std::string_view text) {
+    const std::string word = CommandWord(text);
     if (SameWord(word, "NEWGAME")) {
-        StartNewGame(text);
+        OpenGameLog(text);
     } else if (SameWord(word, "GAMEOVER")) {
         m_with.log.Close();
+    }
+}
+
+void ProtocolHandler::ShowServerMessage(std::string_view text) {
+    m_with.display.ShowText(
+        ControlId::ServerMessage,
+        PrintableText(std::string(kServerPrefix) + std::string(text), kShownMessageBytes));
+    const std::string word = CommandWord(text);
+    if (SameWord(word, "NEWGAME")) {
+        ShowNewGame(text);
     } else if (SameWord(word, "POSITION")) {
         ReadPosition(text);
     } else if (SameWord(word, "SETSTATE")) {
@@ -169,9 +166,7 @@ void ProtocolHandler::HandleLocalMessage(std::string_view text) {
     m_with.log.WriteLine(kClientPrefix, text);
     const std::string word = CommandWord(text);
     if (SameWord(word, "SETRAND")) {
-        if (const std::optional<std::string> size = GetToken(text, 1)) {
-            m_shotRandom = ReadReal(*size);
-        }
+        SetRandomSize(text);
     } else if (SameWord(word, "SETSTATE")) {
         ReadState(text);
     } else if (SameWord(word, "SETPOSITION")) {
@@ -187,14 +182,41 @@ void ProtocolHandler::HandleLocalMessage(std::string_view text) {
     }
 }
 
-void ProtocolHandler::StartNewGame(std::string_view text) {
+void ProtocolHandler::OpenGameLog(std::string_view text) {
     const std::string first = GetToken(text, 1, kTextSlot).value_or(std::string());
     const std::string second = GetToken(text, 2, kTextSlot).value_or(std::string());
-    m_with.display.ShowText(ControlId::RedName, first);
-    m_with.display.ShowText(ControlId::YellowName, second);
-    m_with.log.Open(first, second);
+    if (std::optional<std::string> failure = m_with.log.Open(first, second)) {
+        m_with.display.ShowNotice(
+            {RelayNotice::Kind::LogNotOpened, std::move(*failure), std::string()});
+        return;
+    }
     // Every log begins with the message that opened it.
     m_with.log.WriteLine(kServerPrefix, text);
+}
+
+void ProtocolHandler::ShowNewGame(std::string_view text) {
+    const std::string first = GetToken(text, 1, kTextSlot).value_or(std::string());
+    const std::string second = GetToken(text, 2, kTextSlot).value_or(std::string());
+    m_with.display.ShowText(ControlId::RedName, PrintableText(first));
+    m_with.display.ShowText(ControlId::YellowName, PrintableText(second));
+    // A new game starts on an empty sheet, in the first end, with an empty
+    // score board, whatever the last game left.
+    m_gameState = GameState{};
+    m_gameState.lastEnd = kScoredEnds;
+    m_with.display.ClearScoreBoard();
+    ShowPosition();
+}
+
+void ProtocolHandler::SetRandomSize(std::string_view text) {
+    const std::optional<std::string> size = GetToken(text, 1);
+    if (!size) {
+        return;
+    }
+    if (const std::optional<float> value = ReadFiniteReal(*size)) {
+        m_shotRandom = *value;
+        return;
+    }
+    m_with.display.ShowNotice({RelayNotice::Kind::RandomSizeRefused, *size, std::string()});
 }
 
 void ProtocolHandler::ReadPosition(std::string_view text) {

@@ -18,10 +18,14 @@ namespace skerrow {
 // server, keeps the position on show and acts on the words that concern the
 // program itself.
 //
-// Everything runs on one thread. Where the relay must wait (for the replay of
-// a shot before showing the position the server sends after it, or for the
-// user's answer to the readiness question), server messages queue up in the
-// inbox and are handled in order once the wait is over; nothing blocks.
+// Everything runs on one thread. A server message is logged and written to
+// the engine the moment it arrives, and the log is opened (NEWGAME) and
+// closed (GAMEOVER, link down) then too, so that neither the engine's clock
+// nor the log waits for what the window shows. What is shown waits where it
+// must: for the replay of a shot before the position the server sends after
+// it, and for the user's answer to the readiness question. Meanwhile the
+// server's messages queue up in the inbox and are shown, in order, once the
+// wait is over; nothing blocks.
 class ProtocolHandler {
 public:
     explicit ProtocolHandler(RelayCollaborators collaborators);
@@ -29,19 +33,16 @@ public:
     ProtocolHandler& operator=(const ProtocolHandler&) = delete;
 
     // One message from the server, as split off the stream (without its zero
-    // byte). Handled at once, or queued while the inbox is held.
+    // byte). Logged and forwarded at once; shown and acted on at once, or
+    // once the inbox is no longer held.
     void OnServerMessage(std::string_view message);
 
     // One line from the engine or the user (without its newline).
     void OnLocalMessage(std::string_view message);
 
-    // Handles one message now: `fromServer` is true for the server's messages.
-    // The text is used up to its first newline.
-    void HandleMessage(std::string_view message, bool fromServer);
-
-    // The server link went down. Messages received before take their turn
-    // first, as from a live link; then the log is closed and `whenReached`
-    // runs (the front end's link-down steps).
+    // The server link went down. The log is closed at once; messages
+    // received before are shown first, as from a live link; then
+    // `whenReached` runs (the front end's link-down steps).
     void OnServerLinkDown(std::function<void()> whenReached);
 
     // The replay that StartReplay began has ended: held messages go on.
@@ -66,19 +67,23 @@ private:
     struct HeldMessage {
         std::string text;
         bool serverPath;                // received while the link was up
-        bool loggedAndForwarded;        // only its action is left to do
         std::function<void()> linkDown; // set for the link-down mark instead of a message
     };
 
-    void HandleServerMessage(std::string_view text, bool loggedAndForwarded);
-    void ActOnServerWord(std::string_view word, std::string_view text);
+    // What a server message does the moment it arrives: the log and the
+    // engine have it, and a game's log opens or closes.
+    void ReceiveServerMessage(std::string_view text);
+    // What is shown of a server message, in turn.
+    void ShowServerMessage(std::string_view text);
     void HandleLocalMessage(std::string_view text);
     void ResumeInbox();
 
     void ReadPosition(std::string_view text);
     void ReadState(std::string_view text);
     void ReadScores(std::string_view text);
-    void StartNewGame(std::string_view text);
+    void OpenGameLog(std::string_view text);
+    void ShowNewGame(std::string_view text);
+    void SetRandomSize(std::string_view text);
     void ReplayServerShot(std::string_view text);
     void ShowPlannedDraw(std::string_view text);
     void SendPlannedDelivery(std::string_view text);

@@ -23,6 +23,12 @@ std::string_view SkipBlanks(std::string_view text) {
     return text.substr(i);
 }
 
+// True when the number `text` has an exponent below zero ("1e-999").
+bool HasNegativeExponent(std::string_view text) {
+    const std::size_t e = text.find_first_of("eE");
+    return e != std::string_view::npos && e + 1 < text.size() && text[e + 1] == '-';
+}
+
 char AsciiLower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -54,7 +60,7 @@ std::optional<std::string> GetToken(std::string_view text, std::size_t index, st
     return std::string(text.substr(pos, length));
 }
 
-float ReadReal(std::string_view text) {
+std::optional<float> ReadFiniteReal(std::string_view text) {
     std::string_view rest = SkipBlanks(text);
     if (!rest.empty() && rest.front() == '+') {
         rest.remove_prefix(1);
@@ -65,18 +71,66 @@ float ReadReal(std::string_view text) {
     double value = 0.0;
     const auto [end, error] =
         std::from_chars(rest.data(), rest.data() + rest.size(), value, std::chars_format::general);
-    (void)end;
-    if (error != std::errc()) {
-        return 0.0f; // no number, or one beyond the range of a double
+    if (error == std::errc::invalid_argument) {
+        return 0.0f; // no number at all reads as 0
+    }
+    if (error == std::errc::result_out_of_range &&
+        HasNegativeExponent(rest.substr(0, static_cast<std::size_t>(end - rest.data())))) {
+        return 0.0f; // too small for a double: as good as 0
     }
     // Values from halfway between the largest float and the next power of two
     // on would round to infinity.
     const double limit =
         static_cast<double>(std::numeric_limits<float>::max()) + std::ldexp(1.0, 103);
-    if (!std::isfinite(value) || std::fabs(value) >= limit) {
-        return 0.0f;
+    if (error != std::errc() || !std::isfinite(value) || std::fabs(value) >= limit) {
+        return std::nullopt;
     }
     return static_cast<float>(value);
+}
+
+float ReadReal(std::string_view text) {
+    return ReadFiniteReal(text).value_or(0.0f);
+}
+
+std::optional<double> ReadWholeReal(std::string_view word, double limit) {
+    std::string_view digits = word;
+    if (!digits.empty() && digits.front() == '+') {
+        digits.remove_prefix(1);
+        if (!digits.empty() && digits.front() == '-') {
+            return std::nullopt;
+        }
+    }
+    const std::string_view magnitude =
+        !digits.empty() && digits.front() == '-' ? digits.substr(1) : digits;
+    // from_chars also reads "inf", "nan" and "infinity"; a number starts with
+    // a digit or a point.
+    if (magnitude.empty() ||
+        !(magnitude.front() == '.' || (magnitude.front() >= '0' && magnitude.front() <= '9'))) {
+        return std::nullopt;
+    }
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value,
+                                              std::chars_format::general);
+    if (error != std::errc() || end != digits.data() + digits.size() || !std::isfinite(value) ||
+        std::fabs(value) > limit) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<std::int32_t> ReadWholeInteger(std::string_view word) {
+    if (!word.empty() && word.front() == '+') {
+        word.remove_prefix(1);
+        if (!word.empty() && word.front() == '-') {
+            return std::nullopt;
+        }
+    }
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+    if (word.empty() || error != std::errc() || end != word.data() + word.size()) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 int ReadInteger(std::string_view text) {

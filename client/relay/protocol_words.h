@@ -4,6 +4,7 @@
 // every locale: a decimal point is always '.', whatever the process's C locale.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,6 +28,20 @@ std::optional<std::string> GetToken(std::string_view text, std::size_t index,
 // fit, text that starts no number reads as 0. A value that is not a finite
 // 32-bit float (nan, inf, 1e999) also reads as 0.
 float ReadReal(std::string_view text);
+
+// As ReadReal, but empty when the number read is not a finite 32-bit float
+// (nan, inf, 1e999), where ReadReal gives 0: for values that must be refused
+// rather than replaced.
+std::optional<float> ReadFiniteReal(std::string_view text);
+
+// A decimal number that takes up the whole word: an optional sign, digits, an
+// optional fraction and exponent (no "inf", "nan" or hexadecimal form), within
+// `limit` in size. Empty for anything else.
+std::optional<double> ReadWholeReal(std::string_view word, double limit);
+
+// A whole number that takes up the whole word, with an optional sign, within
+// 32 bits. Empty for anything else.
+std::optional<std::int32_t> ReadWholeInteger(std::string_view word);
 
 // An integer read as atoi reads one: leading blanks, an optional sign, digits;
 // anything else reads as 0. Values beyond the 32-bit range are clamped to it.

@@ -5,6 +5,8 @@
 
 #include <tarnwick/tarnwick.h>
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace skerrow {
@@ -40,16 +42,47 @@ enum class ControlId {
     YellowName = 1011,    // second player's name, yellow row
 };
 
-// What the relay shows: control texts, the title, the turn caption and the
-// sheet with the score board.
+// Something the relay went on past that the user should hear of. The relay
+// says what happened; each front end chooses its words.
+struct RelayNotice {
+    enum class Kind {
+        // SETRAND with a word that is no finite number (`subject`); the
+        // random size stays as it was.
+        RandomSizeRefused,
+        // The game's log could not be opened; `subject` says which file and
+        // why. The game goes on without a log.
+        LogNotOpened,
+        // The engine wrote `subject` when an answer to `detail` ("GO" or
+        // "ISREADY") was due, and it is no valid answer. It was forwarded.
+        EngineLineNotAnAnswer,
+        // The engine wrote `subject` while no answer was due. It was
+        // forwarded.
+        EngineLineUnasked,
+        // The engine's lines have been reported as often as a game allows;
+        // further ones are forwarded without a word until the next game.
+        EngineNoticesSuppressed,
+    };
+    Kind kind;
+    std::string subject;
+    std::string detail;
+};
+
+// What the relay shows: control texts, the title, the turn caption, the sheet
+// with the score board, and notices.
 class MatchDisplay {
 public:
+    // `text` holds no control characters.
     virtual void ShowText(ControlId control, std::string_view text) = 0;
     virtual void SetWindowTitle(std::string_view title) = 0;
     // Shows whose turn it is for `state`.
     virtual void UpdateTurnCaption(const GameState& state) = 0;
     // Redraws the sheet and the score board from `state`.
     virtual void RequestRepaint(const GameState& state) = 0;
+    // Empties every point cell of the score board: a new game begins. The
+    // repaint that follows writes only the cells the new game has reached.
+    virtual void ClearScoreBoard() = 0;
+    // Tells the user of something the relay went on past.
+    virtual void ShowNotice(const RelayNotice& notice) = 0;
 
 protected:
     ~MatchDisplay() = default;
@@ -94,8 +127,10 @@ class MatchLogWriter {
 public:
     virtual bool IsOpen() const = 0;
     // Opens a new log named from the two player names and the local time,
-    // closing any log still open. The game goes on without a log if it fails.
-    virtual void Open(std::string_view firstName, std::string_view secondName) = 0;
+    // closing any log still open. Returns what went wrong when no log could
+    // be opened (the game goes on without one); empty on success.
+    virtual std::optional<std::string> Open(std::string_view firstName,
+                                            std::string_view secondName) = 0;
     // Writes one line: the prefix ("Server: " or "Client: "), the text and a
     // newline; does nothing while no log is open.
     virtual void WriteLine(std::string_view prefix, std::string_view text) = 0;

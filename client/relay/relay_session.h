@@ -1,6 +1,7 @@
 #pragma once
 
 #include "connection_settings.h"
+#include "engine_answer_check.h"
 #include "engine_bridge.h"
 #include "match_log.h"
 #include "protocol_handler.h"
@@ -36,15 +37,23 @@ public:
                  QObject* parent = nullptr);
     ~RelaySession() override;
 
-    // Connects to the server (closing any previous link first) and logs in
-    // with the settings once connected.
+    // Connects to the server and logs in with the settings once connected.
+    // A link that is up is closed first, and with it the game's log; the
+    // title says "接続中…" until the link is up.
     void ConnectTo(const ConnectionSettings& settings);
     // Stops connecting or closes the link, without the link-down steps.
     void Disconnect();
 
-    // Starts the engine program, replacing any engine that runs, and shows its
-    // name in the title.
+    // Starts the engine program, replacing any engine that runs (which is
+    // stopped as StopEngine() does), and shows its name in the title.
     void StartEngine(const QString& program, const QStringList& arguments = {});
+    // Stops the engine, letting it read all it was sent and end within the
+    // grace period; engineStopped() follows once it has ended.
+    void StopEngine();
+    // True while a stopped or replaced engine has not ended yet.
+    bool isEngineStopping() const { return m_engine.isStopping(); }
+    // The grace period of a stopped engine, in milliseconds.
+    void setEngineGracePeriod(int milliseconds) { m_engine.setGracePeriod(milliseconds); }
 
     // A line the user sends (the Send button, a mouse-composed shot).
     void SendUserLine(std::string_view line);
@@ -57,6 +66,7 @@ public:
     const ProtocolHandler& handler() const { return m_handler; }
     const MatchLog& log() const { return m_log; }
     bool isConnected() const { return m_link.IsConnected(); }
+    bool isConnecting() const { return m_link.isConnecting(); }
     bool isEngineRunning() const { return m_engine.IsEngineRunning(); }
     // The engine's display name, or "Skerrow" before one was chosen.
     QString engineName() const { return m_engineName; }
@@ -64,23 +74,36 @@ public:
 Q_SIGNALS:
     // The link is up and LOGIN has been sent.
     void linkUp();
-    // The server closed the link or it failed; the log has been closed.
-    void linkDown();
-    // A connect request gave up (a link had already ended in this run).
-    void gaveUp();
+    // The server closed the link or it failed (`reason`); the log has been
+    // closed and the messages received before have been shown.
+    void linkDown(const QString& reason);
+    // One connect attempt failed (`reason`); another follows unless
+    // gaveUp() comes right after.
+    void connectAttemptFailed(const QString& reason);
+    // A connect request gave up (a link had already ended in this run);
+    // `reason` is why its last attempt failed.
+    void gaveUp(const QString& reason);
     // One message from the server, before the handler acts on it.
     void serverMessage(const QByteArray& message);
     // `count` over-long messages from the server or lines from the engine were
     // dropped.
     void messagesDropped(qsizetype count);
+    // The engine program has started.
+    void engineStarted();
     // The engine could not be started.
     void engineFailed(const QString& reason);
     // The engine ended during the run; the relay goes on without it.
     void engineExited(int exitCode, bool crashed);
+    // The engine stopped reading (`pendingBytes` waited for it) and was
+    // ended; the relay goes on without it.
+    void engineStalled(qint64 pendingBytes);
+    // Every engine stopped or replaced has ended.
+    void engineStopped();
 
 private:
     void OnServerMessage(const QByteArray& message);
-    void OnLinkDown();
+    void OnEngineLine(const QByteArray& line);
+    void OnLinkDown(const QString& reason);
     void ShowTitle();
 
     MatchDisplay& m_display;
@@ -88,8 +111,12 @@ private:
     EngineBridge m_engine;
     MatchLog m_log;
     ProtocolHandler m_handler;
+    EngineAnswerCheck m_answers;
     QString m_engineName = QString::fromUtf8(kDefaultEngineName.data(),
                                              static_cast<qsizetype>(kDefaultEngineName.size()));
+    // Why the last link ended or the last request gave up, for the title;
+    // empty after a new request.
+    QString m_linkProblem;
 };
 
 } // namespace skerrow

@@ -75,7 +75,7 @@ void ServerLink::OnSocketConnected() {
 
 void ServerLink::OnSocketError() {
     if (m_connected) {
-        EndLink();
+        EndLink(m_socket->errorString());
         return;
     }
     // Errors before a connection are failed attempts. One attempt may report
@@ -84,14 +84,15 @@ void ServerLink::OnSocketError() {
         return;
     }
     const quint64 generation = m_generation;
-    emit connectAttemptFailed(m_socket->errorString());
+    const QString reason = m_socket->errorString();
+    emit connectAttemptFailed(reason);
     if (generation != m_generation || !m_connecting) {
         return; // a slot closed or replaced the request
     }
     if (m_linkEnded) {
         m_connecting = false;
         DropSocket();
-        emit gaveUp();
+        emit gaveUp(reason);
         return;
     }
     m_retryTimer.start();
@@ -99,7 +100,7 @@ void ServerLink::OnSocketError() {
 
 void ServerLink::OnSocketDisconnected() {
     if (m_connected) {
-        EndLink();
+        EndLink(QStringLiteral("the server closed the connection"));
     }
 }
 
@@ -122,7 +123,7 @@ void ServerLink::ReadAvailable() {
     }
 }
 
-void ServerLink::EndLink() {
+void ServerLink::EndLink(const QString& reason) {
     // Messages that arrived just before the close are handled before the
     // link is reported down (a GAMEOVER followed by the close, for example).
     const quint64 generation = m_generation;
@@ -133,7 +134,7 @@ void ServerLink::EndLink() {
     m_connected = false;
     m_linkEnded = true;
     DropSocket();
-    emit linkDown();
+    emit linkDown(reason);
 }
 
 void ServerLink::DropSocket() {

@@ -70,14 +70,16 @@ Q_SIGNALS:
     void messageReceived(const QByteArray& message);
     // `count` server messages longer than the framer's cap were dropped.
     void messagesDropped(qsizetype count);
-    // The link is down: the server closed it or it failed. Emitted once per
-    // link; after it the link can be opened again with Connect().
-    void linkDown();
+    // The link is down: the server closed it or it failed, as `reason` says.
+    // Emitted once per link; after it the link can be opened again with
+    // Connect().
+    void linkDown(const QString& reason);
     // A connect attempt failed; another follows in kRetryIntervalMs unless
     // gaveUp() is emitted right after.
     void connectAttemptFailed(const QString& reason);
-    // The connect request ended without a link (see the give-up rule).
-    void gaveUp();
+    // The connect request ended without a link (see the give-up rule);
+    // `reason` is why the last attempt failed.
+    void gaveUp(const QString& reason);
 
 private:
     void Attempt();
@@ -85,7 +87,7 @@ private:
     void OnSocketError();
     void OnSocketDisconnected();
     void ReadAvailable();
-    void EndLink();
+    void EndLink(const QString& reason);
     void DropSocket();
 
     QTcpSocket* m_socket = nullptr; // owned (child of this); null while idle

@@ -22,6 +22,11 @@ SKERROW_PACKAGES=(
     qt6-base-dev
     # Glyphs for the window's Japanese texts.
     fonts-noto-cjk
+    # Qt's own texts in Japanese: the standard buttons and the file dialog.
+    qt6-translations-l10n
+    # An X server for the test that the window's options survive Qt's own
+    # X11 options (skipped where it is missing).
+    xvfb
 )
 
 # Set once the package lists have been refreshed, so that a script calling

@@ -2,6 +2,7 @@
 // start-up failures, a match as a scripted server plays it, replays, the
 // readiness question, the Send button, the mouse, the menu and the close.
 #include "about_dlg.h"
+#include "connect_dlg.h"
 #include "executable_file_filter.h"
 #include "fake_prompts.h"
 #include "relay_session.h"
@@ -21,6 +22,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -98,6 +100,17 @@ protected:
         ASSERT_TRUE(
             server.ReadUntil(Z("LOGIN abcd pass1 Bot")).endsWith(Z("LOGIN abcd pass1 Bot")));
         ASSERT_TRUE(WaitFor([this] { return m_window->session()->isConnected(); }));
+    }
+
+    // A shell script in the test's folder, made executable: an engine.
+    QString Script(const QString& name, const QByteArray& body) const {
+        const QString path = m_folder.filePath(name);
+        QFile script(path);
+        EXPECT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\n" + body);
+        script.close();
+        QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
+        return path;
     }
 
     // Types `line` into the command line and clicks Send.
@@ -266,7 +279,30 @@ TEST_F(WindowTest, NamesCaptionScoreBoardAndStonesFollowTheServer) {
 
     server.Close();
     ASSERT_TRUE(WaitFor([this] { return !m_window->session()->isConnected(); }));
-    EXPECT_EQ(m_window->windowTitle(), QStringLiteral("Skerrow - 未接続"));
+    EXPECT_EQ(m_window->windowTitle(), QStringLiteral("Skerrow - 未接続（接続が切れました）"));
+}
+
+// A second game with new names shows an empty board, not the first game's
+// points.
+TEST_F(WindowTest, ASecondGameStartsWithAnEmptyScoreBoard) {
+    LoopbackServer server;
+    ConnectTo(server);
+    server.Send(Z("NEWGAME Alice Bob") + Z("SETSTATE 0 3 10 0") + Z("SCORE 5 7 12") +
+                Z("GAMEOVER") + Z("NEWGAME Carol Dave") + Z("SETSTATE 0 0 4 0"));
+    ASSERT_TRUE(WaitFor([&] {
+        return Text(CSkerrowDlg::kServerMessageId) == QStringLiteral("Server: SETSTATE 0 0 4 0");
+    }));
+    EXPECT_EQ(Text(Layout::kRedNameId), QStringLiteral("Carol"));
+    EXPECT_EQ(Text(Layout::kCaptionId), QStringLiteral("第1エンド\u3000赤 - 1投目"));
+    for (const int first : {Layout::kFirstRedEndId, Layout::kFirstYellowEndId}) {
+        // Ends past the new game's fourth are marked as not played.
+        for (int end = 1; end <= Layout::kEnds; ++end) {
+            EXPECT_EQ(Text(first + end - 1), end > 4 ? QStringLiteral("―") : QString())
+                << "control " << first + end - 1;
+        }
+    }
+    EXPECT_EQ(Text(Layout::kRedTotalId), QString());
+    EXPECT_EQ(Text(Layout::kYellowTotalId), QString());
 }
 
 TEST_F(WindowTest, TheServersShotIsReplayedBeforeTheNextPositionIsShown) {
@@ -503,20 +539,84 @@ TEST_F(WindowTest, ConnectingThroughTheDialogLogsIn) {
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     EXPECT_FALSE(ini.readAll().contains("pass1"));
 
-    // Opening the dialog again stops relaying that link; the title stays.
+    // Opening the dialog again and cancelling it leaves the link and the
+    // relay exactly as they were.
+    server.Send(Z("NEWGAME Alice Bob"));
+    ASSERT_TRUE(WaitFor([&] { return Text(Layout::kRedNameId) == QStringLiteral("Alice"); }));
     Command("command32776")->trigger();
-    EXPECT_FALSE(m_window->session()->isConnected());
+    auto* again = m_window->findChild<CConnectDlg*>();
+    ASSERT_NE(again, nullptr);
+    ASSERT_TRUE(again->isVisible());
+    EXPECT_TRUE(m_window->session()->isConnected()); // while it is open, too
+    again->reject();
+    EXPECT_TRUE(m_window->session()->isConnected());
     EXPECT_EQ(m_window->windowTitle(), QStringLiteral("Skerrow - 接続"));
+    EXPECT_TRUE(SendButton().isEnabled());
+    TypeAndSend(QStringLiteral("HELLO after cancel"));
+    EXPECT_TRUE(server.ReadUntil(Z("HELLO after cancel")).endsWith(Z("HELLO after cancel")));
+    server.Send(Z("SETSTATE 3 1 10 1"));
+    ASSERT_TRUE(WaitFor(
+        [&] { return Text(Layout::kCaptionId) == QStringLiteral("第2エンド\u3000黄 - 4投目"); }));
+    // The game's log goes on too.
+    const QStringList logs = QDir(m_folder.filePath(QStringLiteral("Log"))).entryList(QDir::Files);
+    ASSERT_EQ(logs.size(), 1);
+    QFile log(m_folder.filePath(QStringLiteral("Log/") + logs.first()));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_EQ(log.readAll(), QByteArray("Server: NEWGAME Alice Bob\nClient: HELLO after cancel\n"
+                                        "Server: SETSTATE 3 1 10 1\n"));
+}
+
+// While trying, the window says so; a failed attempt, a lost link and a
+// request that gave up are said with their reason, in the status line and
+// the title, the last two also in a message the user dismisses.
+TEST_F(WindowTest, ConnectionFailuresAreShownWithTheirReason) {
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+        closedPort = probe.serverPort();
+    }
+    const QString closed = QStringLiteral("127.0.0.1:%1").arg(closedPort);
+    ConnectionSettings refused{"127.0.0.1", closedPort, "abcd", "pass1", "Bot"};
+    m_window->ConnectTo(refused);
+    EXPECT_EQ(m_window->windowTitle(), QStringLiteral("Skerrow - 接続中…"));
+    EXPECT_EQ(m_window->statusText(), QStringLiteral("接続中… ") + closed);
+    ASSERT_TRUE(WaitFor([&] { return m_window->statusText().contains(QStringLiteral("再試行")); }));
+    EXPECT_TRUE(m_window->statusText().contains(QStringLiteral("Connection refused")))
+        << m_window->statusText().toStdString();
+    EXPECT_EQ(m_window->windowTitle(), QStringLiteral("Skerrow - 接続中…"));
+
+    // The link is lost mid-game.
+    LoopbackServer server;
+    ConnectTo(server);
+    EXPECT_EQ(m_window->windowTitle(), QStringLiteral("Skerrow - 接続"));
+    server.Send(Z("NEWGAME Alice Bob"));
+    server.Close();
+    ASSERT_TRUE(WaitFor([&] { return !m_window->session()->isConnected(); }));
+    EXPECT_EQ(m_window->windowTitle(), QStringLiteral("Skerrow - 未接続（接続が切れました）"));
+    EXPECT_TRUE(m_window->statusText().startsWith(QStringLiteral("接続が切れました: ")))
+        << m_window->statusText().toStdString();
+    auto* box = m_window->findChild<QMessageBox*>(QStringLiteral("linkBox"));
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_NE(box->windowModality(), Qt::ApplicationModal);
+    EXPECT_TRUE(box->text().contains(QStringLiteral("接続が切れました")));
+
+    // Once a link has ended, a refused attempt gives up at once.
+    m_window->ConnectTo(refused);
+    ASSERT_TRUE(WaitFor([&] {
+        return m_window->windowTitle() ==
+               QStringLiteral("Skerrow - 未接続（接続できませんでした）");
+    }));
+    EXPECT_TRUE(m_window->statusText().contains(QStringLiteral("Connection refused")));
+    EXPECT_TRUE(box->text().contains(QStringLiteral("接続できませんでした"))) << "the same box";
+    EXPECT_TRUE(m_window->isIdle());
+    box->button(QMessageBox::Ok)->click();
+    ASSERT_TRUE(WaitFor([&] { return m_window->findChild<QMessageBox*>() == nullptr; }));
 }
 
 TEST_F(WindowTest, AnEngineChosenFromTheMenuNamesTheTitle) {
-    const QString engine = m_folder.filePath(QStringLiteral("quiet-engine.sh"));
-    {
-        QFile script(engine);
-        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\nexec cat >/dev/null\n");
-    }
-    QFile::setPermissions(engine, QFile::permissions(engine) | QFileDevice::ExeOwner);
+    const QString engine = Script(QStringLiteral("quiet-engine.sh"), "exec cat >/dev/null\n");
 
     Command("command32783")->trigger();
     auto* dialog = m_window->findChild<QFileDialog*>(QStringLiteral("engineDialog"));
@@ -527,6 +627,65 @@ TEST_F(WindowTest, AnEngineChosenFromTheMenuNamesTheTitle) {
     EXPECT_EQ(m_window->windowTitle(), QStringLiteral("quiet-engine - 未接続"));
     EXPECT_TRUE(m_window->session()->isEngineRunning());
     EXPECT_TRUE(m_prompts.errors.empty());
+}
+
+// The engine gets the server's messages as they arrive, GO included, while a
+// replay paced at real time still runs; the window shows GO once it ends.
+TEST_F(WindowTest, AnEngineGetsGoWhileAPacedReplayRuns) {
+    const QString heard = m_folder.filePath(QStringLiteral("heard.bin"));
+    const QString engine = Script(QStringLiteral("listening-engine.sh"), "exec cat >\"$1\"\n");
+    m_window->StartEngine(engine, {heard});
+    Command("speedRealTime")->trigger();
+    ShotVec draw{};
+    ASSERT_EQ(m_window->physics().createShot()(ShotPos{2.375f, 4.88f, 0}, &draw), 1);
+    const QByteArray runShot = QStringLiteral("RUNSHOT %1 %2 0")
+                                   .arg(double(draw.vx), 0, 'f', 6)
+                                   .arg(double(draw.vy), 0, 'f', 6)
+                                   .toLatin1();
+    LoopbackServer server;
+    ConnectTo(server);
+    server.Send(Z("NEWGAME Alice Bob") + Z(runShot.constData()) + Z("POSITION 2.375 4.88") +
+                Z("SETSTATE 1 0 10 1") + Z("GO 300000 300000"));
+    const auto heardGo = [&] {
+        QFile file(heard);
+        return file.open(QIODevice::ReadOnly) && file.readAll().contains(Z("GO 300000 300000"));
+    };
+    ASSERT_TRUE(WaitFor(heardGo));
+    // The draw takes some 25 s at real time: it has only begun.
+    EXPECT_TRUE(m_window->isReplayRunning());
+    EXPECT_EQ(Text(CSkerrowDlg::kServerMessageId), QString::fromLatin1("Server: " + runShot));
+
+    bool ended = false;
+    QObject::connect(m_window.get(), &CSkerrowDlg::replayEnded, m_window.get(),
+                     [&] { ended = true; });
+    Command("speedAsDrawn")->trigger();
+    ASSERT_TRUE(WaitFor([&] { return ended; }));
+    EXPECT_EQ(Text(CSkerrowDlg::kServerMessageId), QStringLiteral("Server: GO 300000 300000"));
+}
+
+// What the engine prints while nothing is asked is said in the status line.
+TEST_F(WindowTest, AnEngineLineWhileNothingIsAskedIsShown) {
+    const QString engine =
+        Script(QStringLiteral("chatty-engine.sh"), "echo 'loading weights'\nexec cat >/dev/null\n");
+    m_window->StartEngine(engine);
+    ASSERT_TRUE(WaitFor(
+        [&] { return m_window->statusText().contains(QStringLiteral("「loading weights」")); }));
+}
+
+// A replay that the library refuses is said, and holds nothing back: the
+// server's next position is shown at once.
+TEST_F(WindowTest, ARefusedReplayIsShownAndHoldsNothingBack) {
+    TypeAndSend(QStringLiteral("SETRAND inf"));
+    EXPECT_TRUE(m_window->statusText().contains(QStringLiteral("SETRAND inf")));
+    LoopbackServer server;
+    ConnectTo(server);
+    server.Send(Z("NEWGAME Alice Bob") + Z("SETSTATE 16 0 10 0") + Z("RUNSHOT 0.1 -3 0") +
+                Z("POSITION 1.0 3.0") + Z("SETSTATE 1 0 10 1"));
+    ASSERT_TRUE(WaitFor([&] { return m_window->gameState().shotNumber == 1; }));
+    EXPECT_TRUE(m_window->statusText().startsWith(QStringLiteral("再生できません")))
+        << m_window->statusText().toStdString();
+    EXPECT_TRUE(SendButton().isEnabled());
+    EXPECT_TRUE(m_window->isIdle());
 }
 
 TEST_F(WindowTest, TheReplaySpeedIsRememberedBetweenRuns) {

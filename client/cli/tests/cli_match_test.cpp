@@ -23,12 +23,22 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(m_folder.isValid());
         ASSERT_TRUE(m_server.listen(QHostAddress::LocalHost));
+    }
+
+    // Starts skerrow-cli with the scripted engine (in the given manner, see
+    // scripted_engine.cpp) and takes its connection.
+    void Launch(const QString& manner = {}, const QStringList& options = {}) {
         m_cli.setWorkingDirectory(m_folder.path());
         m_cli.setProgram(QStringLiteral(SKERROW_CLI_PATH));
-        m_cli.setArguments({"--address", "127.0.0.1", "--port",
-                            QString::number(m_server.serverPort()), "--id", "abcd", "--name", "Bot",
-                            "--engine", QStringLiteral(SCRIPTED_ENGINE_PATH), "--",
-                            EngineRecordPath()});
+        QStringList arguments{
+            "--address", "127.0.0.1", "--port", QString::number(m_server.serverPort()),
+            "--id",      "abcd",      "--name", "Bot"};
+        arguments << options << "--engine" << QStringLiteral(SCRIPTED_ENGINE_PATH) << "--"
+                  << EngineRecordPath();
+        if (!manner.isEmpty()) {
+            arguments << manner;
+        }
+        m_cli.setArguments(arguments);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("SKERROW_PASSWORD", "pass1");
         m_cli.setProcessEnvironment(environment);
@@ -61,8 +71,12 @@ protected:
         return m_cli.exitCode();
     }
 
+    QStringList Logs() const {
+        return QDir(m_folder.filePath("Log")).entryList({"*.log"}, QDir::Files, QDir::Name);
+    }
+
     int LogLines() const {
-        const QStringList logs = QDir(m_folder.filePath("Log")).entryList({"*.log"}, QDir::Files);
+        const QStringList logs = Logs();
         if (logs.size() != 1) {
             return 0;
         }
@@ -87,11 +101,13 @@ protected:
     QProcess m_cli;
     QTcpSocket* m_client = nullptr;
     QByteArray m_received;
+    QByteArray m_out; // the program's standard output read so far
 };
 
 } // namespace
 
 TEST_F(CliMatch, RelaysAGameByteForByte) {
+    Launch();
     EXPECT_EQ(ReadUntil(Z("LOGIN abcd pass1 Bot")), Z("LOGIN abcd pass1 Bot"));
 
     m_client->write(Z("NEWGAME Alice Bob") + Z("ISREADY"));
@@ -134,6 +150,7 @@ TEST_F(CliMatch, RelaysAGameByteForByte) {
 }
 
 TEST_F(CliMatch, ALinkLostMidGameClosesTheLogAndFails) {
+    Launch();
     ReadUntil(Z("LOGIN abcd pass1 Bot"));
     m_client->write(Z("NEWGAME Alice Bob") + Z("SETSTATE 0 0 10 0"));
     ASSERT_TRUE(WaitFor([this] { return LogLines() >= 2; }));
@@ -144,6 +161,7 @@ TEST_F(CliMatch, ALinkLostMidGameClosesTheLogAndFails) {
 }
 
 TEST_F(CliMatch, GarbageAndAnEngineThatQuitsDoNotStopTheRelay) {
+    Launch();
     ReadUntil(Z("LOGIN abcd pass1 Bot"));
     QByteArray binary;
     for (int i = 1; i < 256; ++i) {
@@ -169,6 +187,171 @@ TEST_F(CliMatch, GarbageAndAnEngineThatQuitsDoNotStopTheRelay) {
     EXPECT_TRUE(log.contains("Server: EXIT\n"));
     EXPECT_TRUE(log.endsWith("Server: GAMEOVER\n"));
     EXPECT_FALSE(log.contains("xxxxxxxx")); // the over-long message was dropped
+}
+
+// An engine that saves what it learnt at GAMEOVER must get every message of
+// the log, however slowly it reads, although the server closes the link at
+// once: it reads to the end of its input before skerrow-cli ends it.
+TEST_F(CliMatch, ASlowEngineGetsEveryMessageOfTheLogBeforeItIsEnded) {
+    Launch(QStringLiteral("--slow"));
+    ReadUntil(Z("LOGIN abcd pass1 Bot"));
+    QByteArray sent = Z("NEWGAME Alice Bob") + Z("POSITION 0 0") + Z("SETSTATE 15 0 1 1");
+    const QByteArray position = "POSITION " + QByteArray(3000, '1');
+    for (int i = 0; i < 30; ++i) {
+        sent += Z(position.constData());
+    }
+    sent += Z("RUNSHOT 0.1 -2.9 0") + Z("SCORE 1") + Z("SETSTATE 0 1 1 0") + Z("GAMEOVER");
+    m_client->write(sent);
+    m_client->flush();
+    ASSERT_TRUE(WaitFor([this] { return LogLines() == 37; }));
+    m_client->disconnectFromHost();
+    EXPECT_EQ(WaitForExit(), 0);
+
+    QFile record(EngineRecordPath());
+    ASSERT_TRUE(record.open(QIODevice::ReadOnly));
+    EXPECT_EQ(record.size(), sent.size());
+    EXPECT_TRUE(record.readAll() == sent);
+}
+
+// A debugging line printed after GO becomes the answer and costs the stone;
+// skerrow-cli forwards it, as the server decides, and says what happened.
+TEST_F(CliMatch, EngineLinesThatAreNoAnswerAreReported) {
+    Launch();
+    ReadUntil(Z("LOGIN abcd pass1 Bot"));
+    m_client->write(Z("NEWGAME Alice Bob") + Z("SETSTATE 0 0 10 0") + Z("GO chatty 300 300"));
+    EXPECT_TRUE(ReadUntil(Z("BESTSHOT 0.1 -2.9 0\r")).contains(Z("thinking it over")));
+    ASSERT_TRUE(WaitFor([this] {
+        m_out += m_cli.readAllStandardOutput();
+        return m_out.contains("while no answer was due");
+    }));
+    EXPECT_TRUE(m_out.contains("The engine's line \"thinking it over\" is no valid answer to GO"))
+        << m_out.constData();
+    EXPECT_TRUE(
+        m_out.contains("The engine wrote \"BESTSHOT 0.1 -2.9 0\\r\" while no answer was due"))
+        << m_out.constData();
+    m_client->write(Z("GAMEOVER"));
+    m_client->disconnectFromHost();
+    EXPECT_EQ(WaitForExit(), 0);
+}
+
+// Logs are never lost: the same names again get a new file (with a counter
+// when in the same second), names too long for a file name are cut in the
+// name only, and a log that cannot be opened is reported.
+TEST_F(CliMatch, EveryGameHasItsOwnLogWhateverTheNames) {
+    Launch();
+    ReadUntil(Z("LOGIN abcd pass1 Bot"));
+    const QByteArray longRed(130, 'r');
+    const QByteArray longYellow(130, 'y');
+    const QByteArray longGame = "NEWGAME " + longRed + " " + longYellow;
+    m_client->write(Z("NEWGAME Alice Bob") + Z("SCORE 1") + Z("GAMEOVER") + Z("NEWGAME Alice Bob") +
+                    Z("SCORE 2") + Z("GAMEOVER") + Z(longGame.constData()) + Z("GAMEOVER"));
+    ASSERT_TRUE(WaitFor([this] { return Logs().size() == 3; })) << Logs().join(", ").toStdString();
+    m_client->disconnectFromHost();
+    EXPECT_EQ(WaitForExit(), 0);
+
+    const QStringList logs = Logs();
+    ASSERT_EQ(logs.size(), 3);
+    QStringList contents;
+    for (const QString& name : logs) {
+        QFile file(m_folder.filePath("Log/" + name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        contents << QString::fromUtf8(file.readAll());
+    }
+    // Both games of Alice and Bob, each whole in its own file.
+    EXPECT_TRUE(logs[0].startsWith("Alice - Bob [") && logs[1].startsWith("Alice - Bob ["));
+    EXPECT_TRUE(contents[0].contains("SCORE 1") != contents[1].contains("SCORE 1"));
+    EXPECT_TRUE(contents[0].contains("SCORE 2") != contents[1].contains("SCORE 2"));
+    const QString cutName = QString(64, 'r') + " - " + QString(64, 'y') + " [";
+    EXPECT_TRUE(logs[2].startsWith(cutName)) << logs[2].toStdString();
+    EXPECT_EQ(contents[2], "Server: " + QString::fromLatin1(longGame) + "\nServer: GAMEOVER\n");
+}
+
+TEST_F(CliMatch, ALogThatCannotBeOpenedIsReported) {
+    QFile inTheWay(m_folder.filePath("Log"));
+    ASSERT_TRUE(inTheWay.open(QIODevice::WriteOnly));
+    inTheWay.close();
+    Launch();
+    ReadUntil(Z("LOGIN abcd pass1 Bot"));
+    m_client->write(Z("NEWGAME Alice Bob") + Z("GAMEOVER"));
+    ASSERT_TRUE(WaitFor([this] {
+        m_out += m_cli.readAllStandardOutput();
+        return m_out.contains("Game over");
+    }));
+    EXPECT_TRUE(m_out.contains("No log for this game: cannot create")) << m_out.constData();
+    EXPECT_TRUE(m_out.contains("Alice - Bob [")) << m_out.constData();
+    m_client->disconnectFromHost();
+    EXPECT_EQ(WaitForExit(), 0);
+}
+
+// An engine that does not read cannot make skerrow-cli grow without bound:
+// past a few MiB it is ended as stalled, and the relay goes on without it.
+TEST_F(CliMatch, AnEngineThatDoesNotReadIsEndedAsStalled) {
+    Launch(QStringLiteral("--deaf"));
+    ReadUntil(Z("LOGIN abcd pass1 Bot"));
+    m_client->write(Z("NEWGAME Alice Bob"));
+    const QByteArray flood = Z(("POSITION " + QByteArray(60000, '1')).constData());
+    for (int i = 0; i < 100 && !m_out.contains("stalled"); ++i) {
+        m_client->write(flood);
+        WaitFor([this] { return m_client->bytesToWrite() == 0; });
+        m_out += m_cli.readAllStandardOutput();
+    }
+    ASSERT_TRUE(WaitFor([this] {
+        m_out += m_cli.readAllStandardOutput();
+        return m_out.contains("stalled");
+    }));
+    EXPECT_TRUE(m_out.contains("The engine stopped reading its input")) << m_out.constData();
+    // Without an engine it answers the question itself.
+    m_client->write(Z("ISREADY"));
+    EXPECT_TRUE(ReadUntil(Z("READYOK")).endsWith(Z("READYOK")));
+    m_client->write(Z("GAMEOVER"));
+    m_client->disconnectFromHost();
+    EXPECT_EQ(WaitForExit(), 0);
+}
+
+TEST(CliStartUp, AnEngineThatCannotStartIsNeverSaidToHaveStarted) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QProcess cli;
+    cli.setWorkingDirectory(folder.path());
+    cli.start(QStringLiteral(SKERROW_CLI_PATH),
+              {"--address", "127.0.0.1", "--port", "9", "--id", "abcd", "--name", "Bot",
+               "--password", "pass1", "--engine", "/nonexistent"});
+    ASSERT_TRUE(cli.waitForFinished(kWaitMs));
+    EXPECT_EQ(cli.exitCode(), 1);
+    const QByteArray out = cli.readAllStandardOutput();
+    EXPECT_FALSE(out.contains("started")) << out.constData();
+    EXPECT_FALSE(out.contains("Connecting")) << out.constData();
+    EXPECT_TRUE(cli.readAllStandardError().contains("The engine could not be started"));
+}
+
+TEST(CliStartUp, ARefusedConnectionIsReportedWithItsReason) {
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+        closedPort = probe.serverPort();
+    }
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QProcess cli;
+    cli.setWorkingDirectory(folder.path());
+    cli.start(QStringLiteral(SKERROW_CLI_PATH),
+              {"--address", "127.0.0.1", "--port", QString::number(closedPort), "--id", "abcd",
+               "--name", "Bot", "--password", "pass1", "--connect-timeout", "1", "--engine",
+               QStringLiteral(SCRIPTED_ENGINE_PATH), "--",
+               folder.filePath(QStringLiteral("record.bin"))});
+    ASSERT_TRUE(cli.waitForFinished(kWaitMs));
+    EXPECT_EQ(cli.exitCode(), 1);
+    const QString out = QString::fromUtf8(cli.readAllStandardOutput());
+    const QString err = QString::fromUtf8(cli.readAllStandardError());
+    const QString server = QStringLiteral("127.0.0.1:%1").arg(closedPort);
+    EXPECT_TRUE(out.contains("Connecting to " + server)) << out.toStdString();
+    // Said once, not at every retry.
+    EXPECT_EQ(out.count("Could not connect to " + server + ": Connection refused"), 1)
+        << out.toStdString();
+    EXPECT_TRUE(err.contains("Could not reach the server at " + server +
+                             " within 1 s (last attempt: Connection refused)"))
+        << err.toStdString();
 }
 
 TEST(CliStartUp, WithoutThePhysicsLibraryItSaysSoAndFails) {

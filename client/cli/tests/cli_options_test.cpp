@@ -37,12 +37,31 @@ TEST(CliOptions, RefusesWhatItCannotUse) {
         {"--engine", "e", "stray"},                     // an argument outside "--"
         {"--engine", "e", "--connect-timeout", "0"},    // no time at all
         {"--engine", "e", "--connect-timeout", "soon"}, // not a number
+        // A millisecond count beyond 32 bits would never time out.
+        {"--engine", "e", "--connect-timeout", "2147484"},
+        {"--engine", "e", "--connect-timeout", "86401"},
+        {"--engine", "e", "--engine-grace", "-1"},
+        {"--engine", "e", "--engine-grace", "61"},
+        {"--engine", "e", "--engine-grace", "nan"},
+        {"--engine", "e", "--engine-grace", "inf"},
     };
     for (const QStringList& arguments : bad) {
         EXPECT_FALSE(Parse(arguments).error.isEmpty()) << arguments.join(' ').toStdString();
     }
     EXPECT_TRUE(Parse({"--help"}).error.isEmpty());
     EXPECT_TRUE(Parse({"--help"}).options.helpRequested);
+    EXPECT_TRUE(Parse({"--version"}).options.versionRequested);
+    // The message names the range.
+    EXPECT_TRUE(Parse({"--engine", "e", "--connect-timeout", "2147484"})
+                    .error.contains(QStringLiteral("from 1 to 86400")));
+}
+
+TEST(CliOptions, TheEngineGetsItsGracePeriodInMilliseconds) {
+    EXPECT_EQ(Parse({"--engine", "e"}).options.engineGraceMs, 3000);
+    EXPECT_EQ(Parse({"--engine", "e", "--engine-grace", "0.25"}).options.engineGraceMs, 250);
+    EXPECT_EQ(Parse({"--engine", "e", "--engine-grace", "0"}).options.engineGraceMs, 0);
+    EXPECT_EQ(Parse({"--engine", "e", "--connect-timeout", "86400"}).options.connectTimeoutSeconds,
+              86400);
 }
 
 TEST(CliOptions, CommandLineOverridesTheSettingsFileAndTheEnvironment) {

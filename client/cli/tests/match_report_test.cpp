@@ -37,3 +37,27 @@ TEST(MatchReport, BoardMarksEndsAfterTheLastEnd) {
                                    "LongPlayerName |  0  0  ―  ―  ―  ―  ―  ―  ―  ― |  0\n"
                                    "B              |  1  0  ―  ―  ―  ―  ―  ―  ―  ― |  1");
 }
+
+// Scores at the edges of 32 bits add up in 64 bits; the sanitized build
+// aborts on any overflow.
+TEST(MatchReport, ExtremeScoresDoNotOverflowTheTotals) {
+    MatchReport report;
+    report.Observe("NEWGAME A B");
+    EXPECT_EQ(report.Observe("SCORE -2147483648"),
+              "End 1: B scores 2147483648; A 0 - 2147483648 B");
+    std::string ten = "SCORE";
+    for (int i = 0; i < 10; ++i) {
+        ten += " 2147483647";
+    }
+    report.Observe(ten);
+    EXPECT_EQ(report.redTotal(), 21474836470);
+    EXPECT_EQ(report.yellowTotal(), 0);
+    EXPECT_NE(report.ScoreBoard().find("|21474836470"), std::string::npos) << report.ScoreBoard();
+}
+
+TEST(MatchReport, NamesAreShownWithoutControlCharacters) {
+    MatchReport report;
+    EXPECT_EQ(report.Observe("NEWGAME \x1b]0;pwned\x07 B\r"),
+              "Game started: \\x1b]0;pwned\\x07 (red) against B\\r (yellow)");
+    EXPECT_EQ(report.ScoreBoard().find('\x1b'), std::string::npos);
+}

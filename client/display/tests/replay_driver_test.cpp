@@ -76,11 +76,13 @@ struct Recorder {
     std::vector<GameState> frames;
     std::vector<int> steps;
     int started = 0;
+    int refused = 0;
     int finished = 0;
     bool runningInFinished = true;
 
     void Attach(ReplayDriver& driver) {
         QObject::connect(&driver, &ReplayDriver::started, &driver, [this] { ++started; });
+        QObject::connect(&driver, &ReplayDriver::refused, &driver, [this] { ++refused; });
         QObject::connect(&driver, &ReplayDriver::frameReady, &driver,
                          [this](const GameState& frame, int step) {
                              frames.push_back(frame);
@@ -230,21 +232,34 @@ TEST_F(ReplayDriverTest, AFinishedSlotMayStartTheNextReplay) {
     EXPECT_EQ(seen.steps[perReplay], 0);
 }
 
-// A position that Simulation refuses shows nothing, but the replay still
-// starts and ends, so that the window's Send button comes back.
-TEST_F(ReplayDriverTest, ARefusedShotShowsNoFrameAndFinishes) {
+// A shot that the library refuses shows nothing and says so, but the replay
+// still starts and ends, so that the window's Send button comes back and
+// nothing waits for it; with the trace and without it. A shot that is simply
+// at rest from the start is not refused.
+TEST_F(ReplayDriverTest, ARefusedShotShowsNoFrameSaysSoAndFinishes) {
     GameState endPlayedOut = EmptyPosition();
     endPlayedOut.shotNumber = 16;
-    ReplayDriver driver(m_physics);
-    Recorder seen;
-    seen.Attach(driver);
-    ASSERT_TRUE(driver.Start(endPlayedOut, m_draw, 0.0f));
-    EXPECT_EQ(seen.finished, 0); // never from within Start()
-    ASSERT_TRUE(WaitForFinished(driver));
-    EXPECT_EQ(seen.started, 1);
-    EXPECT_EQ(seen.finished, 1);
-    EXPECT_TRUE(seen.frames.empty());
-    EXPECT_FALSE(driver.isRunning());
+    const ReplayDriver::EntryPoints withoutTrace{m_physics.simulation(), nullptr};
+    for (const bool traced : {true, false}) {
+        const auto made = traced ? std::make_unique<ReplayDriver>(m_physics)
+                                 : std::make_unique<ReplayDriver>(withoutTrace);
+        ReplayDriver& driver = *made;
+        Recorder seen;
+        seen.Attach(driver);
+        ASSERT_TRUE(driver.Start(endPlayedOut, m_draw, 0.0f));
+        EXPECT_EQ(seen.finished, 0); // never from within Start()
+        ASSERT_TRUE(WaitForFinished(driver));
+        EXPECT_EQ(seen.started, 1);
+        EXPECT_EQ(seen.refused, 1) << traced;
+        EXPECT_EQ(seen.finished, 1);
+        EXPECT_TRUE(seen.frames.empty());
+        EXPECT_FALSE(driver.isRunning());
+
+        ASSERT_TRUE(driver.Start(EmptyPosition(), ShotVec{0.0f, 0.0f, 0}, 0.0f));
+        ASSERT_TRUE(WaitForFinished(driver));
+        EXPECT_EQ(seen.refused, 1) << traced;
+        EXPECT_EQ(seen.finished, 2);
+    }
 }
 
 TEST_F(ReplayDriverTest, NothingBoundDeclines) {

@@ -1,9 +1,11 @@
 #include "engine_bridge.h"
 
+#include <QFile>
 #include <QHostAddress>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -169,6 +171,98 @@ TEST(EngineBridge, DestructorEndsTheEngine) {
     ASSERT_NE(hold, nullptr);
     bridge.reset();
     EXPECT_TRUE(ProcessWatch::WaitForEnd(hold));
+}
+
+// The messages a game might end on, some large enough that the engine's
+// pipe cannot take them all at once: they wait in the bridge.
+QByteArray WriteGameEnd(EngineBridge& bridge) {
+    QByteArray expected;
+    for (int i = 0; i < 40; ++i) {
+        const std::string message = "POSITION " + std::to_string(i) + " " + std::string(4000, '0');
+        bridge.WriteToEngine(message);
+        expected += QByteArray::fromStdString(message) + '\0';
+    }
+    for (const char* message : {"RUNSHOT 0.1 -2.9 0", "SCORE 1", "SETSTATE 0 1 1 0", "GAMEOVER"}) {
+        bridge.WriteToEngine(message);
+        expected += QByteArray(message) + '\0';
+    }
+    return expected;
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// An engine is never cut short of what was written to it, however slowly it
+// reads: stopped, replaced, or gone with the bridge, it reads everything to
+// the end of its input.
+TEST(EngineBridgeEnd, TheEngineReadsEverythingWrittenBeforeItIsStopped) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString stopped = folder.filePath(QStringLiteral("stopped.bin"));
+    const QString replaced = folder.filePath(QStringLiteral("replaced.bin"));
+    const QString destroyed = folder.filePath(QStringLiteral("destroyed.bin"));
+    const QString slow = QStringLiteral("300"); // milliseconds before it reads at all
+
+    auto bridge = std::make_unique<EngineBridge>();
+    QSignalSpy ended(bridge.get(), &EngineBridge::stopped);
+    bridge->Start(kFakeEngine, {QStringLiteral("--record"), stopped, slow});
+    const QByteArray expected = WriteGameEnd(*bridge);
+    bridge->Stop();
+    EXPECT_FALSE(bridge->IsEngineRunning());
+    EXPECT_TRUE(bridge->isStopping());
+    ASSERT_TRUE(WaitForCount(ended, 1));
+    EXPECT_FALSE(bridge->isStopping());
+    EXPECT_EQ(ReadFile(stopped), expected);
+
+    bridge->Start(kFakeEngine, {QStringLiteral("--record"), replaced, slow});
+    WriteGameEnd(*bridge);
+    bridge->Start(kFakeEngine, {QStringLiteral("--record"), destroyed, slow});
+    EXPECT_TRUE(bridge->IsEngineRunning());
+    ASSERT_TRUE(WaitForCount(ended, 2));
+    EXPECT_EQ(ReadFile(replaced), expected);
+
+    WriteGameEnd(*bridge);
+    bridge.reset(); // waits for the engine, as a closing window does
+    EXPECT_EQ(ReadFile(destroyed), expected);
+}
+
+TEST(EngineBridgeEnd, AnEngineThatDoesNotEndIsKilledAfterTheGracePeriod) {
+    EngineBridge bridge;
+    bridge.setGracePeriod(100);
+    QSignalSpy ended(&bridge, &EngineBridge::stopped);
+    bridge.Start(kFakeEngine, {QStringLiteral("--linger")});
+    bridge.WriteToEngine("GAMEOVER");
+    bridge.Stop();
+    // The safety net of the wait is far longer than the engine's minute.
+    ASSERT_TRUE(WaitForCount(ended, 1));
+    EXPECT_FALSE(bridge.isStopping());
+}
+
+// An engine that stops reading cannot make the relay grow without bound: it
+// is ended as stalled once kMaxPendingBytes wait for it.
+TEST(EngineBridgeEnd, AnEngineThatStopsReadingIsEndedAsStalled) {
+    EngineBridge bridge;
+    QSignalSpy stalls(&bridge, &EngineBridge::stalled);
+    QSignalSpy exits(&bridge, &EngineBridge::exited);
+    QSignalSpy started(&bridge, &EngineBridge::started);
+    bridge.Start(kFakeEngine, {QStringLiteral("--deaf")});
+    ASSERT_TRUE(WaitForCount(started, 1));
+    const std::string message(64 * 1024, 'x');
+    int written = 0;
+    while (stalls.isEmpty() && written < 1000) {
+        bridge.WriteToEngine(message);
+        ++written;
+    }
+    ASSERT_EQ(stalls.count(), 1);
+    const qint64 pending = stalls.at(0).at(0).toLongLong();
+    EXPECT_GT(pending, EngineBridge::kMaxPendingBytes);
+    EXPECT_LE(pending, EngineBridge::kMaxPendingBytes + qint64(message.size()) + 1);
+    EXPECT_FALSE(bridge.IsEngineRunning());
+    bridge.WriteToEngine(message); // no engine: dropped
+    EXPECT_EQ(stalls.count(), 1);
+    EXPECT_TRUE(exits.isEmpty()); // reported as stalled, not as an exit
 }
 
 struct NameCase {

@@ -6,6 +6,7 @@
 #include "protocol_handler.h"
 #include "relay_ports.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,12 +35,16 @@ struct FakeDisplay final : MatchDisplay {
     std::string title;
     int captions = 0;
     int repaints = 0;
+    int boardsCleared = 0;
+    std::vector<RelayNotice> notices;
     void ShowText(ControlId control, std::string_view text) override {
         texts.emplace_back(control, std::string(text));
     }
     void SetWindowTitle(std::string_view text) override { title = text; }
     void UpdateTurnCaption(const GameState&) override { ++captions; }
     void RequestRepaint(const GameState&) override { ++repaints; }
+    void ClearScoreBoard() override { ++boardsCleared; }
+    void ShowNotice(const RelayNotice& notice) override { notices.push_back(notice); }
 };
 
 struct FakeReplay final : ReplayStarter {
@@ -77,10 +82,12 @@ struct FakeLog final : MatchLogWriter {
     std::vector<std::pair<std::string, std::string>> opened; // the names of each log
     std::vector<std::string> lines;                          // lines of every log, in order
     int closed = 0;
+    std::optional<std::string> failure; // what Open reports, when it is to fail
     bool IsOpen() const override { return open; }
-    void Open(std::string_view first, std::string_view second) override {
+    std::optional<std::string> Open(std::string_view first, std::string_view second) override {
         opened.emplace_back(first, second);
-        open = true;
+        open = !failure;
+        return failure;
     }
     void WriteLine(std::string_view prefix, std::string_view text) override {
         if (open) {

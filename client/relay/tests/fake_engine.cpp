@@ -14,13 +14,21 @@
 // With the arguments "--hold PORT" it first connects to 127.0.0.1:PORT and
 // keeps that connection open for as long as it lives, so that a test sees
 // the moment the process ends.
+//
+// Other roles, each chosen by its first argument:
+//   --record FILE MS  a slow reader: waits MS milliseconds, then copies its
+//                     input to FILE until end of file, and exits with 0
+//   --linger          reads until end of file, then does not end (for 60 s)
+//   --deaf            never reads (for 60 s)
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <QTcpSocket>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -56,7 +64,38 @@ bool StartsWith(const std::string& text, const char* prefix) {
 
 } // namespace
 
+void Sleep(int milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+[[noreturn]] void RecordSlowly(const char* file, int delayMs) {
+    Sleep(delayMs);
+    std::FILE* record = std::fopen(file, "wb");
+    if (record == nullptr) {
+        Quit(2);
+    }
+    int c = 0;
+    while ((c = std::getchar()) != EOF) {
+        std::fputc(c, record);
+    }
+    std::fclose(record);
+    Quit(0);
+}
+
 int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--record") {
+        RecordSlowly(argv[2], std::atoi(argv[3]));
+    }
+    if (argc == 2 && std::string(argv[1]) == "--linger") {
+        while (std::getchar() != EOF) {
+        }
+        Sleep(60000);
+        Quit(0);
+    }
+    if (argc == 2 && std::string(argv[1]) == "--deaf") {
+        Sleep(60000);
+        Quit(0);
+    }
     QCoreApplication app(argc, argv);
     QTcpSocket holder;
     if (argc == 3 && std::string(argv[1]) == "--hold") {

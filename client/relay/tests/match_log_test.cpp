@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -122,18 +123,43 @@ TEST_F(MatchLogTest, OpeningAgainClosesTheOldLogAndStartsANewFile) {
     EXPECT_EQ(ReadText(next), "Server: second game\n");
 }
 
-TEST_F(MatchLogTest, TheSameNamesInTheSameSecondReplaceTheEarlierLog) {
+// Two games between the same players in one second, or two clients in one
+// folder: no log replaces another; a counter tells them apart.
+TEST_F(MatchLogTest, AnExistingLogIsNeverReplaced) {
+    const std::string stamp = " [2024-03-05 070809]";
+    fs::create_directory(LogFolder());
+    std::ofstream(LogFolder() / ("Alice - Bob" + stamp + " (2).log")) << "another client's";
+
     MatchLog log(m_base, FixedClock(m_time));
-    log.Open("Alice", "Bob");
-    log.WriteLine("Server: ", "earlier game");
-    log.WriteLine("Server: ", "GAMEOVER");
+    std::vector<fs::path> files;
+    for (const char* game : {"first game", "second game", "third game"}) {
+        EXPECT_EQ(log.Open("Alice", "Bob"), std::nullopt) << game;
+        log.WriteLine("Server: ", game);
+        files.push_back(log.path());
+    }
     log.Close();
-    log.Open("Alice", "Bob");
-    log.WriteLine("Server: ", "later game");
-    const fs::path file = log.path();
-    log.Close();
-    EXPECT_EQ(FilesIn(LogFolder()).size(), 1u);
-    EXPECT_EQ(ReadText(file), "Server: later game\n");
+    EXPECT_EQ(files, (std::vector<fs::path>{LogFolder() / ("Alice - Bob" + stamp + ".log"),
+                                            LogFolder() / ("Alice - Bob" + stamp + " (3).log"),
+                                            LogFolder() / ("Alice - Bob" + stamp + " (4).log")}));
+    EXPECT_EQ(ReadText(files[0]), "Server: first game\n");
+    EXPECT_EQ(ReadText(files[1]), "Server: second game\n");
+    EXPECT_EQ(ReadText(files[2]), "Server: third game\n");
+    EXPECT_EQ(ReadText(LogFolder() / ("Alice - Bob" + stamp + " (2).log")), "another client's");
+}
+
+// Names far longer than a file name may be are cut in the file name only.
+TEST_F(MatchLogTest, LongNamesAreCutInTheFileNameAndKeptWholeInTheLog) {
+    const std::string first(130, 'a');
+    const std::string second = std::string(63, 'b') + "日本"; // the cut falls inside 日
+    MatchLog log(m_base, FixedClock(m_time));
+    ASSERT_EQ(log.Open(first, second), std::nullopt);
+    const std::string line = "NEWGAME " + first + " " + second;
+    log.WriteLine("Server: ", line);
+    const std::string expected = std::string(MatchLog::kMaxNameBytesInFileName, 'a') + " - " +
+                                 std::string(63, 'b') + " [2024-03-05 070809].log";
+    EXPECT_EQ(log.path(), LogFolder() / expected);
+    EXPECT_LE(log.path().filename().string().size(), 255U);
+    EXPECT_EQ(ReadText(log.path()), "Server: " + line + "\n");
 }
 
 TEST_F(MatchLogTest, NamesCannotPlaceTheFileOutsideTheLogFolder) {
@@ -202,7 +228,10 @@ TEST_F(MatchLogTest, AFolderThatCannotBeCreatedLeavesTheGameWithoutALog) {
     const fs::path notAFolder = m_base / "file";
     std::ofstream(notAFolder) << "in the way";
     MatchLog log(notAFolder, FixedClock(m_time));
-    log.Open("Alice", "Bob");
+    const std::optional<std::string> failure = log.Open("Alice", "Bob");
+    ASSERT_TRUE(failure.has_value());
+    // It names the file it could not create.
+    EXPECT_NE(failure->find("Alice - Bob [2024-03-05 070809].log"), std::string::npos) << *failure;
     EXPECT_FALSE(log.IsOpen());
     EXPECT_TRUE(log.path().empty());
     log.WriteLine("Server: ", "NEWGAME Alice Bob");

@@ -24,9 +24,11 @@ TEST(ProtocolHandler, ServerMessagesAreLoggedForwardedThenActedOn) {
     rig.engine.running = true;
     rig.handler.OnServerMessage("  newgame  Alice   Bob");
     EXPECT_EQ(rig.engine.written, Strings{"  newgame  Alice   Bob"});
-    ASSERT_EQ(rig.display.texts.size(), 2U);
-    EXPECT_EQ(rig.display.texts[0], std::make_pair(ControlId::RedName, std::string("Alice")));
-    EXPECT_EQ(rig.display.texts[1], std::make_pair(ControlId::YellowName, std::string("Bob")));
+    ASSERT_EQ(rig.display.texts.size(), 3U);
+    EXPECT_EQ(rig.display.texts[0], std::make_pair(ControlId::ServerMessage,
+                                                   std::string("Server:   newgame  Alice   Bob")));
+    EXPECT_EQ(rig.display.texts[1], std::make_pair(ControlId::RedName, std::string("Alice")));
+    EXPECT_EQ(rig.display.texts[2], std::make_pair(ControlId::YellowName, std::string("Bob")));
     ASSERT_EQ(rig.log.opened.size(), 1U);
     EXPECT_EQ(rig.log.opened[0].first, "Alice");
     EXPECT_EQ(rig.log.lines, Strings{"Server:   newgame  Alice   Bob"});
@@ -215,9 +217,12 @@ TEST(ProtocolHandler, ReadyQuestionOnlyWithoutAnEngine) {
     EXPECT_FALSE(alone.handler.isInboxHeld());
 }
 
-TEST(ProtocolHandler, ThePositionAfterAShotWaitsForItsReplay) {
+// What is shown waits for the replay; the engine and the log never do, so
+// that a replay paced at real time costs the engine no thinking time.
+TEST(ProtocolHandler, ThePositionAfterAShotWaitsForItsReplayButNotTheEngine) {
     HandlerRig rig;
     rig.engine.running = true;
+    rig.handler.OnServerMessage("NEWGAME a b");
     rig.handler.OnServerMessage("POSITION 2.375 5");
     rig.handler.OnServerMessage("RUNSHOT 0.1 -2.9 1");
     ASSERT_EQ(rig.replay.started.size(), 1U);
@@ -229,11 +234,26 @@ TEST(ProtocolHandler, ThePositionAfterAShotWaitsForItsReplay) {
     rig.handler.OnServerMessage("POSITION 2.375 5 2.4 4.9");
     rig.handler.OnServerMessage("SETSTATE 2 0 10 0");
     rig.handler.OnServerMessage("GO 100 100");
+    rig.handler.OnServerMessage("GAMEOVER");
     EXPECT_TRUE(rig.handler.isInboxHeld());
-    EXPECT_EQ(rig.handler.heldMessages(), 3U);
+    EXPECT_EQ(rig.handler.heldMessages(), 4U);
     EXPECT_EQ(rig.handler.gameState().shotNumber, 1);
-    // The engine has the position at once; what follows waits.
-    EXPECT_EQ(rig.engine.written.back(), "POSITION 2.375 5 2.4 4.9");
+    // The engine and the log have everything at once, GO included, and the
+    // game's log is closed.
+    const Strings arrived{"NEWGAME a b",
+                          "POSITION 2.375 5",
+                          "RUNSHOT 0.1 -2.9 1",
+                          "SCORE 0 0 0",
+                          "POSITION 2.375 5 2.4 4.9",
+                          "SETSTATE 2 0 10 0",
+                          "GO 100 100",
+                          "GAMEOVER"};
+    EXPECT_EQ(rig.engine.written, arrived);
+    EXPECT_EQ(rig.log.lines.back(), "Server: GAMEOVER");
+    EXPECT_FALSE(rig.log.open);
+    // The person at the window sees GO only once the replay has ended.
+    EXPECT_EQ(rig.display.texts.back(),
+              std::make_pair(ControlId::ServerMessage, std::string("Server: SCORE 0 0 0")));
 
     // Local lines are not held.
     rig.handler.OnLocalMessage("SETRAND 0.5");
@@ -243,9 +263,10 @@ TEST(ProtocolHandler, ThePositionAfterAShotWaitsForItsReplay) {
     EXPECT_FALSE(rig.handler.isInboxHeld());
     EXPECT_EQ(rig.handler.gameState().shotNumber, 2);
     EXPECT_EQ(rig.handler.gameState().stones[1].x, 2.4f);
-    EXPECT_EQ(rig.engine.written,
-              (Strings{"POSITION 2.375 5", "RUNSHOT 0.1 -2.9 1", "SCORE 0 0 0",
-                       "POSITION 2.375 5 2.4 4.9", "SETSTATE 2 0 10 0", "GO 100 100"}));
+    EXPECT_EQ(rig.display.texts.back(),
+              std::make_pair(ControlId::ServerMessage, std::string("Server: GAMEOVER")));
+    EXPECT_EQ(rig.engine.written, arrived); // nothing twice
+    EXPECT_EQ(rig.log.lines.size(), arrived.size());
 }
 
 TEST(ProtocolHandler, HeldMessagesMayHoldTheInboxAgain) {
@@ -318,25 +339,95 @@ TEST(ProtocolHandler, TheLinkGoingDownWaitsForTheMessagesBeforeIt) {
     rig.handler.OnServerMessage("RUNSHOT 0 -3 0");
     rig.handler.OnServerMessage("POSITION 1 1");
     rig.handler.OnServerMessage("SETSTATE 1 0 10 1");
-    rig.handler.OnServerMessage("GAMEOVER");
     rig.server.connected = false;
     bool reached = false;
     rig.handler.OnServerLinkDown([&] { reached = true; });
     EXPECT_FALSE(reached);
-    EXPECT_TRUE(rig.log.open);
+    // Logged and closed at once: the log holds everything received.
+    EXPECT_EQ(rig.log.lines.back(), "Server: SETSTATE 1 0 10 1");
+    EXPECT_FALSE(rig.log.open);
+    EXPECT_EQ(rig.engine.written.back(), "SETSTATE 1 0 10 1");
 
-    // Once the replay ends, the held messages are handled as from the live
-    // link: logged, forwarded and acted on; then the link-down steps run.
+    // Once the replay ends, the held messages are shown as from the live
+    // link; then the link-down steps run.
     rig.handler.OnReplayEnded();
     EXPECT_TRUE(reached);
     EXPECT_EQ(rig.handler.gameState().shotNumber, 1);
-    EXPECT_EQ(rig.log.lines.back(), "Server: GAMEOVER");
-    EXPECT_EQ(rig.engine.written.back(), "GAMEOVER");
-    EXPECT_FALSE(rig.log.open);
+    EXPECT_EQ(rig.handler.gameState().turnFlag, 1);
     EXPECT_FALSE(rig.handler.isInboxHeld());
 
     // With nothing held, the steps run at once.
     bool again = false;
     rig.handler.OnServerLinkDown([&] { again = true; });
     EXPECT_TRUE(again);
+}
+
+// A second game starts on an empty board, in the first end, whatever the
+// first one left; the board is emptied before the repaint that shows it.
+TEST(ProtocolHandler, ANewGameClearsTheScoreBoardAndThePosition) {
+    HandlerRig rig;
+    rig.handler.OnServerMessage("NEWGAME Alice Bob");
+    EXPECT_EQ(rig.display.boardsCleared, 1);
+    rig.handler.OnServerMessage("SETSTATE 3 3 8 1");
+    rig.handler.OnServerMessage("POSITION 2.375 4.88 1 1");
+    rig.handler.OnServerMessage("SCORE 5 -7 12");
+    const int repaints = rig.display.repaints;
+
+    rig.handler.OnServerMessage("NEWGAME Carol Dave");
+    const GameState& state = rig.handler.gameState();
+    for (const int score : state.endScores) {
+        EXPECT_EQ(score, 0);
+    }
+    EXPECT_EQ(state.currentEnd, 0);
+    EXPECT_EQ(state.shotNumber, 0);
+    EXPECT_EQ(state.turnFlag, 0);
+    EXPECT_EQ(state.lastEnd, 10);
+    EXPECT_EQ(state.stones[0].x, 0.0f);
+    EXPECT_EQ(rig.display.boardsCleared, 2);
+    EXPECT_GT(rig.display.repaints, repaints);
+}
+
+// Names and the server's line are shown without control characters, so
+// that a hostile name can neither break the line it is shown on nor send
+// codes to a terminal; the log keeps them as they came.
+TEST(ProtocolHandler, ShownTextsHoldNoControlCharacters) {
+    HandlerRig rig;
+    rig.handler.OnServerMessage("NEWGAME a\x1b[31mb c\td\x7f");
+    ASSERT_EQ(rig.display.texts.size(), 3U);
+    EXPECT_EQ(rig.display.texts[0].second, "Server: NEWGAME a\\x1b[31mb c\\td\\x7f");
+    EXPECT_EQ(rig.display.texts[1].second, "a\\x1b[31mb");
+    EXPECT_EQ(rig.display.texts[2].second, "c\\td\\x7f");
+    EXPECT_EQ(rig.log.opened[0].first, "a\x1b[31mb");
+    EXPECT_EQ(rig.log.lines[0], "Server: NEWGAME a\x1b[31mb c\td\x7f");
+}
+
+TEST(ProtocolHandler, ARandomSizeThatIsNoFiniteNumberIsRefusedAndSaid) {
+    HandlerRig rig;
+    rig.handler.OnLocalMessage("SETRAND 0.25");
+    for (const char* word : {"inf", "nan", "-infinity", "1e39", "1e999"}) {
+        rig.handler.OnLocalMessage(std::string("SETRAND ") + word);
+        EXPECT_EQ(rig.handler.shotRandom(), 0.25f) << word;
+        ASSERT_FALSE(rig.display.notices.empty()) << word;
+        EXPECT_EQ(rig.display.notices.back().kind, RelayNotice::Kind::RandomSizeRefused);
+        EXPECT_EQ(rig.display.notices.back().subject, word);
+    }
+    // Text that is no number reads as 0, as atof reads it.
+    rig.handler.OnLocalMessage("SETRAND abc");
+    EXPECT_EQ(rig.handler.shotRandom(), 0.0f);
+    rig.handler.OnLocalMessage("SETRAND 1e-999");
+    EXPECT_EQ(rig.handler.shotRandom(), 0.0f);
+    EXPECT_EQ(rig.display.notices.size(), 5U);
+}
+
+TEST(ProtocolHandler, ALogThatCannotBeOpenedIsSaidAndTheGameGoesOn) {
+    HandlerRig rig;
+    rig.engine.running = true;
+    rig.log.failure = "cannot create Log/a - b.log: Permission denied";
+    rig.handler.OnServerMessage("NEWGAME a b");
+    ASSERT_EQ(rig.display.notices.size(), 1U);
+    EXPECT_EQ(rig.display.notices[0].kind, RelayNotice::Kind::LogNotOpened);
+    EXPECT_EQ(rig.display.notices[0].subject, *rig.log.failure);
+    rig.handler.OnServerMessage("SETSTATE 1 0 10 1");
+    EXPECT_EQ(rig.engine.written.size(), 2U);
+    EXPECT_EQ(rig.handler.gameState().shotNumber, 1);
 }

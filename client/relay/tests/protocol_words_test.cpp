@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdint>
+#include <optional>
 #include <string>
 
 using namespace skerrow;
@@ -110,4 +112,61 @@ TEST(SameWord, IgnoresAsciiCaseOnly) {
     EXPECT_TRUE(SameWord("BestShot", "BESTSHOT"));
     EXPECT_FALSE(SameWord("BESTSHOT ", "BESTSHOT"));
     EXPECT_FALSE(SameWord("POSITIONS", "POSITION"));
+}
+
+// Numbers that must be refused rather than read as 0: what is refused, and
+// what still reads as atof reads it.
+TEST(ReadFiniteReal, RefusesOnlyWhatIsNoFiniteFloat) {
+    const struct {
+        const char* text;
+        std::optional<float> value;
+    } rows[] = {
+        {"0.25", 0.25f},
+        {"abc", 0.0f},
+        {"", 0.0f},
+        {"1e-999", 0.0f},
+        {"-2e-50", 0.0f},
+        {"3.4028235e38", 3.4028235e38f},
+        {"nan", std::nullopt},
+        {"-inf", std::nullopt},
+        {"1e39", std::nullopt},
+        {"1e999", std::nullopt},
+        {"-1e999", std::nullopt},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ReadFiniteReal(row.text), row.value) << row.text;
+    }
+}
+
+// The words of a delivery are judged whole: no prefix of a word may pass for
+// the number.
+TEST(ReadWholeNumbers, TakeTheWholeWordOrNothing) {
+    const struct {
+        const char* word;
+        std::optional<double> real;
+        std::optional<std::int32_t> integer;
+    } rows[] = {
+        {"1", 1.0, 1},
+        {"-3", -3.0, -3},
+        {"+2", 2.0, 2},
+        {"0.5", 0.5, std::nullopt},
+        {".5e1", 5.0, std::nullopt},
+        {"1000", 1000.0, 1000},
+        {"1000.001", std::nullopt, std::nullopt}, // beyond the limit
+        {"0.1x", std::nullopt, std::nullopt},
+        {"inf", std::nullopt, std::nullopt},
+        {"nan", std::nullopt, std::nullopt},
+        {"0x10", std::nullopt, std::nullopt},
+        {"+-1", std::nullopt, std::nullopt},
+        {"", std::nullopt, std::nullopt},
+        {"2147483648", std::nullopt, std::nullopt},
+        {"-2147483648", std::nullopt, INT32_MIN},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ReadWholeReal(row.word, 1000.0), row.real) << row.word;
+        EXPECT_EQ(ReadWholeInteger(row.word), row.integer) << row.word;
+    }
+    // A number of 1,101 characters is judged whole too.
+    EXPECT_FALSE(ReadWholeReal("0.1" + std::string(1100, '0') + "junk", 1000.0));
+    EXPECT_FALSE(ReadWholeInteger(std::string(1099, '0') + "1x"));
 }
