@@ -111,6 +111,24 @@ std::vector<ShotEntry> ChosenShots() {
     return shots;
 }
 
+// A spot in and around the house where a stone overlaps none of the first
+// `placed` stones (overlapping stones are no position a game can reach).
+StonePosition FreeSpot(SplitMix64& random, const StonePosition* stones, int placed) {
+    constexpr float kMinimumGap = 0.3f; // m between centres, a little over a stone's width
+    for (;;) {
+        const StonePosition spot{random.Between(0.3f, 4.45f), random.Between(3.2f, 11.0f)};
+        bool free = true;
+        for (int k = 0; k < placed && free; ++k) {
+            const float dx = spot.x - stones[k].x;
+            const float dy = spot.y - stones[k].y;
+            free = dx * dx + dy * dy >= kMinimumGap * kMinimumGap;
+        }
+        if (free) {
+            return spot;
+        }
+    }
+}
+
 // Random positions of 0 to 15 stones in and around the house, with draws and
 // hits at any weight; every fourth with a seeded delivery error, every
 // sixteenth cut off by a step limit.
@@ -124,7 +142,7 @@ std::vector<ShotEntry> GeneratedShots(int count) {
         position.shotNumber = random.Below(16);
         position.turnFlag = position.shotNumber % 2;
         for (int k = 0; k < position.shotNumber; ++k) {
-            position.stones[k] = {random.Between(0.3f, 4.45f), random.Between(3.2f, 11.0f)};
+            position.stones[k] = FreeSpot(random, position.stones, k);
         }
         const int curl = random.Below(2);
         if (position.shotNumber > 0 && random.Below(2) == 0) {
