@@ -14,7 +14,8 @@
 #include <tarnwick/tarnwick.h>
 
 #include <cstdint>
-#include <cstdio>
+#include <fstream>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -192,7 +193,7 @@ int TARNWICK_CALL DigestFrame(void* user, int step, const GameState* frame) {
 
 class TableWriter {
 public:
-    explicit TableWriter(std::FILE* file) : m_file(file) {}
+    explicit TableWriter(std::ostream& out) : m_out(out) {}
 
     void Shot(const ShotEntry& entry) {
         GameState state = entry.position;
@@ -253,19 +254,12 @@ public:
 #endif
     }
 
-    bool Failed() const {
-        return m_failed;
-    }
-
 private:
     void Line(const std::string& text) {
-        if (std::fprintf(m_file, "%s\n", text.c_str()) < 0) {
-            m_failed = true;
-        }
+        m_out << text << '\n';
     }
 
-    std::FILE* m_file;
-    bool m_failed = false;
+    std::ostream& m_out;
 };
 
 void WritePlans(TableWriter& writer) {
@@ -306,13 +300,13 @@ void WritePlans(TableWriter& writer) {
 
 int main(int argc, char** argv) {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: tarnwick_shot_table FILE\n");
+        std::cerr << "usage: tarnwick_shot_table FILE\n";
         return 2;
     }
     // Binary mode: the same bytes on every platform, no CR before each LF.
-    std::FILE* file = std::fopen(argv[1], "wb");
-    if (file == nullptr) {
-        std::fprintf(stderr, "tarnwick_shot_table: cannot write %s\n", argv[1]);
+    std::ofstream file(argv[1], std::ios::binary);
+    if (!file) {
+        std::cerr << "tarnwick_shot_table: cannot write " << argv[1] << '\n';
         return 1;
     }
     TableWriter writer(file);
@@ -331,9 +325,9 @@ int main(int argc, char** argv) {
         writer.Shot(entry);
     }
     writer.Batch(generated);
-    const bool closed = std::fclose(file) == 0;
-    if (writer.Failed() || !closed) {
-        std::fprintf(stderr, "tarnwick_shot_table: could not write all of %s\n", argv[1]);
+    file.close();
+    if (!file) {
+        std::cerr << "tarnwick_shot_table: could not write all of " << argv[1] << '\n';
         return 1;
     }
     return 0;
