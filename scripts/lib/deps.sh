@@ -29,6 +29,35 @@ SKERROW_PACKAGES=(
     xvfb
 )
 
+# What the Windows check (scripts/windows) needs besides the above: the
+# mingw-w64 cross compilers with the posix thread model (std::thread) and wine
+# to run what they build. Installed only when that check runs.
+SKERROW_WINDOWS_PACKAGES=(
+    g++-mingw-w64-x86-64-posix
+    wine
+    wine64
+    # apt-get source unpacks with dpkg-source.
+    dpkg-dev
+)
+# The 32-bit build (scripts/windows --32): its compiler, and wine for 32-bit
+# programs, which needs the i386 architecture (added by that option).
+SKERROW_WINDOWS32_PACKAGES=(
+    g++-mingw-w64-i686-posix
+    wine32:i386
+)
+
+# as_root COMMAND...: runs the command as root, through sudo when needed.
+as_root() {
+    if ((EUID == 0)); then
+        "$@"
+    elif command -v sudo >/dev/null; then
+        sudo "$@"
+    else
+        echo "Not root and no sudo to run: $*" >&2
+        return 1
+    fi
+}
+
 # Set once the package lists have been refreshed, so that a script calling
 # install_missing_packages twice runs apt-get update once at most.
 SKERROW_APT_UPDATED=${SKERROW_APT_UPDATED:-0}
@@ -57,21 +86,22 @@ install_missing_packages() {
         return 0
     fi
 
-    local as_root=()
-    if ((EUID != 0)); then
-        if ! command -v sudo >/dev/null; then
-            echo "Missing packages (${missing[*]}) and no sudo to install them: run as root." >&2
-            return 1
-        fi
-        as_root=(sudo)
+    if ((EUID != 0)) && ! command -v sudo >/dev/null; then
+        echo "Missing packages (${missing[*]}) and no sudo to install them: run as root." >&2
+        return 1
     fi
     echo "Installing ${missing[*]}"
+    refresh_package_lists
+    as_root env DEBIAN_FRONTEND=noninteractive \
+        apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# refresh_package_lists: apt-get update, once per script run.
+refresh_package_lists() {
     if ((SKERROW_APT_UPDATED == 0)); then
-        "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q
         SKERROW_APT_UPDATED=1
     fi
-    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
-        apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
 # ensure_locale NAME (for example de_DE.UTF-8)
@@ -84,12 +114,11 @@ ensure_locale() {
     if locale -a 2>/dev/null | tr '[:upper:]' '[:lower:]' | grep -qx "$normalized"; then
         return 0
     fi
-    local as_root=()
-    if ((EUID != 0)); then
-        command -v sudo >/dev/null || { echo "Locale $name missing; tests run without it." >&2; return 0; }
-        as_root=(sudo)
+    if ((EUID != 0)) && ! command -v sudo >/dev/null; then
+        echo "Locale $name missing; tests run without it." >&2
+        return 0
     fi
-    "${as_root[@]}" localedef -i "${name%%.*}" -f UTF-8 "$name" 2>/dev/null ||
+    as_root localedef -i "${name%%.*}" -f UTF-8 "$name" 2>/dev/null ||
         echo "Could not make the locale $name; tests run without it." >&2
 }
 

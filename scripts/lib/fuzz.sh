@@ -2,6 +2,7 @@
 # Builds the relay's fuzz target with clang and runs it for a while. Sourced
 # by the scripts beside this folder, which run from the repository root.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/build.sh"
 
 # True when clang++ links a libFuzzer target: the compiler alone is not
 # enough, the fuzzer runtime comes in a package of its own.
@@ -32,11 +33,7 @@ run_relay_fuzzer() {
         echo "Fuzzing skipped: clang with its libFuzzer runtime is not installed."
         return 0
     fi
-    local generator=()
-    if [[ ! -f "$dir/CMakeCache.txt" ]]; then
-        generator=(-G Ninja)
-    fi
-    CC=clang CXX=clang++ cmake -S . -B "$dir" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    CC=clang CXX=clang++ configure_build_dir . "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DSKERROW_FUZZ=ON -DSKERROW_BUILD_TESTS=OFF -DSKERROW_BUILD_BENCHMARKS=OFF \
         -DSKERROW_WERROR=ON
     cmake --build "$dir" --target relay_fuzzer --parallel 2
