@@ -1,4 +1,4 @@
-# Fails unless the shared library defines exactly the four C entry points.
+# Fails unless the shared library defines exactly the C entry points.
 execute_process(COMMAND nm -D --defined-only ${LIBRARY}
                 OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
@@ -11,7 +11,7 @@ foreach(line IN LISTS lines)
     list(APPEND names "${name}")
 endforeach()
 list(SORT names)
-set(expected CreateHitShot CreateShot Simulation SimulationTrace)
+set(expected CreateHitShot CreateShot Simulation SimulationBatch SimulationSeeded SimulationTrace)
 if(NOT names STREQUAL expected)
     message(FATAL_ERROR "exported symbols: ${names}; expected: ${expected}")
 endif()
