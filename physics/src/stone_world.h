@@ -64,7 +64,8 @@ public:
     StoneWorld& operator=(const StoneWorld&) = delete;
 
     // Creates a resting stone body centred on (x, y), in metres; not listed.
-    // At most kStonesPerEnd bodies per world (between calls of Clear).
+    // At most kStonesPerEnd bodies per world, all made before the first step
+    // (after Clear, anew).
     b2Body* CreateStoneBody(float x, float y);
 
     // Gives a stone its velocity (m/s) and spin (rad/s) before the run, as
@@ -133,6 +134,7 @@ private:
     bool AwakeStoneHasContact() const;
     bool AwakeStoneTouches() const;
     void AdvanceLoneBodies();
+    void SynchronizeProxies();
     void LoadFromBodies();
     void StoreToBodies();
 
@@ -147,6 +149,7 @@ private:
     int m_awakeCount = 0;
     int m_scanFrom = 0;        // list index where the rest scan resumes on the fast path
     bool m_newProxies = false; // bodies were created since the last step
+    bool m_stepped = false;    // a step has run since the world was made or cleared
     int m_engineSteps = 0;
 };
 
