@@ -11,6 +11,9 @@
 #include <box2d/b2_fixture.h>
 #include <box2d/b2_world.h>
 
+#include <cstddef>
+#include <cstdint>
+
 namespace tarnwick {
 
 StoneWorld::StoneWorld(Stepping stepping)
