@@ -245,6 +245,12 @@ void BM_SimulationBatchOfMixedShots(benchmark::State& state) {
     state.counters["one_thread_us"] = one;
     state.counters["speedup"] = one / many;
     state.counters["shots_per_s"] = kShots / (many * 1e-6);
+    // Each thread builds one world and reuses it: what is allocated does not
+    // grow with the number of shots.
+    const std::uint64_t before = tarnwick_bench::AllocationCount();
+    benchmark::DoNotOptimize(batch(1));
+    state.counters["allocs_per_shot"] =
+        static_cast<double>(tarnwick_bench::AllocationCount() - before) / kShots;
 }
 BENCHMARK(BM_SimulationBatchOfMixedShots)
     ->ArgName("threads")
