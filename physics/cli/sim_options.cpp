@@ -52,7 +52,9 @@ public:
             out = *value;
             return;
         }
-        const char* kind = std::is_floating_point_v<T> ? "a finite number" : "an integer";
+        const char* kind = std::is_floating_point_v<T> ? "a finite number"
+                           : std::is_unsigned_v<T>     ? "a whole number from 0 to 2^64 - 1"
+                                                       : "an integer";
         Fail(std::string(option) + ": " + std::string(name) + " '" + std::string(text) +
              "' is not " + kind);
     }
@@ -166,6 +168,7 @@ ParseOutcome ParseSimOptions(std::span<const std::string_view> args) {
     bool haveDelivery = false;
     bool havePosition = false;
     bool haveRandom = false;
+    bool haveSeed = false;
     // Marks an option as seen; a second occurrence is an error, since the
     // caller most likely meant something else than the last one silently winning.
     auto once = [&reader](bool& seen, std::string_view option) {
@@ -197,6 +200,14 @@ ParseOutcome ParseSimOptions(std::span<const std::string_view> args) {
             const auto values = takeValues(i, arg, 1, "R");
             if (!values.empty()) {
                 reader.Read(arg, "R", values[0], options.randomSize);
+            }
+        } else if (arg == "--seed") {
+            once(haveSeed, arg);
+            const auto values = takeValues(i, arg, 1, "N");
+            if (!values.empty()) {
+                std::uint64_t seed = 0;
+                reader.Read(arg, "N", values[0], seed);
+                options.seed = seed;
             }
         } else if (arg == "--position") {
             once(havePosition, arg);
@@ -232,7 +243,7 @@ ParseOutcome ParseSimOptions(std::span<const std::string_view> args) {
 
 std::string_view UsageText() {
     return R"(Usage: tarnwick-sim [--position "SHOT END LASTEND TURN [X0 Y0 X1 Y1 ...]"]
-                    [--random R] [--trace]
+                    [--random R] [--seed N] [--trace]
                     (--shot VX VY CURL | --draw X Y CURL | --hit X Y CURL WEIGHT)
 
 Plays one delivery on a position with the Tarnwick library and prints the
@@ -259,6 +270,9 @@ Options:
                  empty sheet.
   --random R     delivery error, as an offset at the tee in metres (default
                  0: the delivery is played exactly)
+  --seed N       draw the delivery error from seed N (0 to 2^64 - 1), so that
+                 the same command plays the same shot again; without it the
+                 error changes every second
   --trace        first print every frame of the shot as CSV lines
                  "step,stone,x,y" (one line per stone in play, 60 steps a
                  second), then a blank line and the report

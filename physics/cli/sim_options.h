@@ -2,6 +2,7 @@
 
 #include <tarnwick/tarnwick.h>
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -37,6 +38,8 @@ struct SimOptions {
     Delivery delivery;
     // Delivery error as an offset at the tee, in metres.
     float randomSize = 0.0f;
+    // Seed of the delivery error; without it the library seeds from the clock.
+    std::optional<std::uint64_t> seed;
     // Print every frame of the shot as CSV.
     bool trace = false;
     // Print the usage text and play nothing.

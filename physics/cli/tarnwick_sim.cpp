@@ -6,8 +6,10 @@
 #include <tarnwick/tarnwick.h>
 
 #include <charconv>
+#include <cmath>
 #include <iomanip>
 #include <iostream>
+#include <limits>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -26,6 +28,13 @@ std::string Fixed(float value, int decimals) {
     char buffer[64];
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    return std::string(buffer, result.ptr);
+}
+
+// The shortest text that reads back as `value`, for numbers of any size.
+std::string Shortest(float value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
 }
 
@@ -76,6 +85,24 @@ std::string DescribeScore(int score) {
                      : std::to_string(score) + ", the odd-indexed side counts " + counted;
 }
 
+constexpr float kDeliveryY = 41.28f;
+
+bool InTargetArea(const ShotPos& t) {
+    return t.x >= TARNWICK_TARGET_MIN_X && t.x <= TARNWICK_TARGET_MAX_X &&
+           t.y >= TARNWICK_TARGET_MIN_Y && t.y <= TARNWICK_TARGET_MAX_Y;
+}
+
+// Why the library planned no delivery to the target; the checks mirror its
+// documented ones.
+std::string TargetRefusal(const ShotPos& t) {
+    if (!InTargetArea(t)) {
+        return Point(t.x, t.y) + " lies outside the area a target may have (x " +
+               Fixed(TARNWICK_TARGET_MIN_X, 2) + " to " + Fixed(TARNWICK_TARGET_MAX_X, 2) + ", y " +
+               Fixed(TARNWICK_TARGET_MIN_Y, 2) + " to " + Fixed(TARNWICK_TARGET_MAX_Y, 2) + ")";
+    }
+    return "the delivery would be faster than " + Fixed(TARNWICK_MAX_SHOT_SPEED, 0) + " m/s";
+}
+
 // Turns the requested delivery into velocities, printing what was planned.
 // Reports on stderr and returns nothing when the library cannot plan it.
 std::optional<ShotVec> PlanDelivery(std::ostream& out, const Delivery& delivery) {
@@ -87,7 +114,8 @@ std::optional<ShotVec> PlanDelivery(std::ostream& out, const Delivery& delivery)
     if (const auto* draw = std::get_if<DrawTarget>(&delivery)) {
         const ShotPos t = draw->target;
         if (CreateShot(t, &shot) == 0) {
-            std::cerr << kProgram << ": cannot plan a draw to " << Point(t.x, t.y) << '\n';
+            std::cerr << kProgram << ": cannot plan a draw to " << Point(t.x, t.y) << ": "
+                      << TargetRefusal(t) << '\n';
             return std::nullopt;
         }
         out << "delivery: draw to " << Point(t.x, t.y) << " curl " << t.curl << ", planned as "
@@ -96,10 +124,21 @@ std::optional<ShotVec> PlanDelivery(std::ostream& out, const Delivery& delivery)
     }
     const auto& hit = std::get<HitTarget>(delivery);
     const ShotPos t = hit.target;
+    // CreateHitShot writes its first delivery when the trial stone falls
+    // short, and nothing when it refuses the target.
+    constexpr float kUnwritten = std::numeric_limits<float>::quiet_NaN();
+    shot = ShotVec{kUnwritten, kUnwritten, 0};
     if (CreateHitShot(t, hit.weight, &shot) == 0) {
         std::cerr << kProgram << ": cannot plan a hit through " << Point(t.x, t.y) << " at weight "
-                  << Fixed(hit.weight, 2)
-                  << ": the delivery would not reach the target (more weight needed)\n";
+                  << Fixed(hit.weight, 2) << ": ";
+        if (!std::isnan(shot.vx)) {
+            std::cerr << "the delivery would not reach the target (more weight needed)\n";
+        } else if (InTargetArea(t) && t.y == kDeliveryY) {
+            std::cerr << "the target is level with the delivery point (y " << Fixed(kDeliveryY, 2)
+                      << "), which no weight can send a stone through; aim nearer the house\n";
+        } else {
+            std::cerr << TargetRefusal(t) << '\n';
+        }
         return std::nullopt;
     }
     out << "delivery: hit through " << Point(t.x, t.y) << " at weight " << Fixed(hit.weight, 2)
@@ -107,8 +146,13 @@ std::optional<ShotVec> PlanDelivery(std::ostream& out, const Delivery& delivery)
     return shot;
 }
 
+bool InStoredPlayingArea(StonePosition p) {
+    return p.x > 0.145f && p.x < 4.605f && p.y > 2.905f && p.y < 11.135f;
+}
+
 // Why Simulation turned a position down; the checks mirror its documented ones.
-std::string RefusalReason(const GameState& state) {
+std::string RefusalReason(const SimOptions& options, ShotVec shot) {
+    const GameState& state = options.position;
     if (state.shotNumber < 0 || state.shotNumber > 15) {
         return "shot number " + std::to_string(state.shotNumber) + " is outside 0 to 15" +
                (state.shotNumber == 16 ? " (the end is complete)" : "");
@@ -116,7 +160,25 @@ std::string RefusalReason(const GameState& state) {
     if (state.currentEnd < 0 || state.currentEnd > 9) {
         return "end " + std::to_string(state.currentEnd) + " is outside 0 to 9";
     }
-    return "the delivery or the random size is not a finite number";
+    for (int j = 1; j < state.shotNumber; ++j) {
+        for (int k = 0; k < j; ++k) {
+            const StonePosition a = state.stones[k];
+            const StonePosition b = state.stones[j];
+            if (InStoredPlayingArea(a) && InStoredPlayingArea(b) &&
+                std::hypot(static_cast<double>(a.x) - b.x, static_cast<double>(a.y) - b.y) <
+                    TARNWICK_MIN_STONE_DISTANCE) {
+                return "stones " + std::to_string(k) + " and " + std::to_string(j) +
+                       " lie closer than " + Fixed(TARNWICK_MIN_STONE_DISTANCE, 3) +
+                       " m, centre to centre";
+            }
+        }
+    }
+    if (std::hypot(static_cast<double>(shot.vx), shot.vy) > TARNWICK_MAX_SHOT_SPEED) {
+        return "the delivery is faster than " + Fixed(TARNWICK_MAX_SHOT_SPEED, 0) + " m/s";
+    }
+    return "random size " + Shortest(options.randomSize) +
+           " makes the delivery played faster than " + Fixed(TARNWICK_MAX_SHOT_SPEED, 0) +
+           " m/s or not a finite number";
 }
 
 // Prints one frame of a traced shot as CSV lines, the first one after the
@@ -135,6 +197,25 @@ int TARNWICK_CALL PrintFrame(void*, int step, const GameState* frame) {
     return 1;
 }
 
+// Plays the delivery once, with every frame printed when tracing. With a
+// seed, the error is drawn first and the delivery played is then traced
+// without error, which plays the same shot.
+int PlayOnce(const SimOptions& options, ShotVec shot, GameState& after, ShotVec& played) {
+    if (!options.seed) {
+        return options.trace
+                   ? SimulationTrace(&after, shot, options.randomSize, &played, PrintFrame, nullptr)
+                   : Simulation(&after, shot, options.randomSize, &played, -1);
+    }
+    if (!options.trace) {
+        return SimulationSeeded(&after, shot, options.randomSize, &played, -1, *options.seed);
+    }
+    GameState start = after;
+    if (SimulationSeeded(&start, shot, options.randomSize, &played, 0, *options.seed) == 0) {
+        return 0;
+    }
+    return SimulationTrace(&after, played, 0.0f, nullptr, PrintFrame, nullptr);
+}
+
 // Plays the delivery and prints the report; with tracing, the frames come
 // first so that they can be cut off as one CSV block.
 int Play(const SimOptions& options) {
@@ -146,22 +227,23 @@ int Play(const SimOptions& options) {
     }
     GameState after = options.position;
     ShotVec played{};
-    int accepted = 0;
-    if (options.trace) {
-        accepted = SimulationTrace(&after, *shot, options.randomSize, &played, PrintFrame, nullptr);
-        std::cout << (accepted != 0 ? "\n" : "");
-    } else {
-        accepted = Simulation(&after, *shot, options.randomSize, &played, -1);
+    const int accepted = PlayOnce(options, *shot, after, played);
+    if (options.trace && accepted != 0) {
+        std::cout << "\n";
     }
     if (accepted == 0) {
-        std::cerr << kProgram
-                  << ": the library refused the shot: " << RefusalReason(options.position) << '\n';
+        std::cerr << kProgram << ": the library refused the shot: " << RefusalReason(options, *shot)
+                  << '\n';
         return kRefused;
     }
 
     report << "played:   " << Velocity(played);
     if (options.randomSize != 0.0f) {
-        report << " (random size " << Fixed(options.randomSize, 4) << ")";
+        report << " (random size " << Fixed(options.randomSize, 4);
+        if (options.seed) {
+            report << ", seed " << *options.seed;
+        }
+        report << ")";
     }
     report << '\n';
     PrintPosition(report, "after", after);

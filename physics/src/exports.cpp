@@ -1,22 +1,16 @@
 // The library's exported entry points: they check what the caller hands over
 // and refuse, writing nothing, what cannot be played.
 
+#include "shot_limits.h"
 #include "shot_planning.h"
 #include "shot_simulation.h"
+#include "simulation_batch.h"
 
 #include <tarnwick/tarnwick.h>
 
 #include <cmath>
 
 using namespace tarnwick;
-
-namespace {
-
-bool IsFinite(ShotPos target) {
-    return std::isfinite(target.x) && std::isfinite(target.y);
-}
-
-} // namespace
 
 extern "C" {
 
@@ -25,7 +19,23 @@ TARNWICK_API int TARNWICK_CALL Simulation(GameState* state, ShotVec shot, float 
     if (state == nullptr || !IsPlayable(*state, shot, randomSize)) {
         return 0;
     }
-    return PlayShot(*state, shot, randomSize, played, steps, nullptr, nullptr);
+    StoneWorld world;
+    return PlayShot(world, *state, shot, randomSize, ErrorSeed(), played, steps, nullptr, nullptr);
+}
+
+TARNWICK_API int TARNWICK_CALL SimulationSeeded(GameState* state, ShotVec shot, float randomSize,
+                                                ShotVec* played, int steps, uint64_t seed) {
+    if (state == nullptr) {
+        return 0;
+    }
+    StoneWorld world;
+    return PlaySeededShot(world, *state, shot, randomSize, played, steps, seed);
+}
+
+TARNWICK_API int TARNWICK_CALL SimulationBatch(const GameState* states, const ShotVec* shots,
+                                               int count, float randomSize, uint64_t seed,
+                                               GameState* results, ShotVec* played, int threads) {
+    return RunSimulationBatch(states, shots, count, randomSize, seed, results, played, threads);
 }
 
 TARNWICK_API int TARNWICK_CALL SimulationTrace(GameState* state, ShotVec shot, float randomSize,
@@ -34,15 +44,16 @@ TARNWICK_API int TARNWICK_CALL SimulationTrace(GameState* state, ShotVec shot, f
     if (state == nullptr || !IsPlayable(*state, shot, randomSize)) {
         return 0;
     }
-    return PlayShot(*state, shot, randomSize, played, -1, onFrame, user);
+    StoneWorld world;
+    return PlayShot(world, *state, shot, randomSize, ErrorSeed(), played, -1, onFrame, user);
 }
 
 TARNWICK_API int TARNWICK_CALL CreateShot(ShotPos target, ShotVec* result) {
-    if (result == nullptr || !IsFinite(target)) {
+    if (result == nullptr || !WithinTargetArea(target)) {
         return 0;
     }
     const ShotVec shot = PlanDraw(target);
-    if (!std::isfinite(shot.vx) || !std::isfinite(shot.vy)) {
+    if (!WithinSpeedLimit(shot.vx, shot.vy)) {
         return 0;
     }
     *result = shot;
@@ -50,7 +61,7 @@ TARNWICK_API int TARNWICK_CALL CreateShot(ShotPos target, ShotVec* result) {
 }
 
 TARNWICK_API int TARNWICK_CALL CreateHitShot(ShotPos target, float weight, ShotVec* result) {
-    if (result == nullptr || !IsFinite(target) || !std::isfinite(weight)) {
+    if (result == nullptr || !WithinTargetArea(target) || !std::isfinite(weight)) {
         return 0;
     }
     const std::optional<ShotVec> first = WeightToTarget(target, weight);

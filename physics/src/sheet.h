@@ -4,6 +4,8 @@
 // seconds, velocities in metres per second; every value is the single-precision
 // value of the decimal shown.
 
+#include <tarnwick/tarnwick.h>
+
 namespace tarnwick {
 
 // Landmarks of the sheet frame: x across the sheet, y along it from the scoring
@@ -53,5 +55,15 @@ inline constexpr float kRestitutionThreshold = 1.0f; // m/s: slower contacts do 
 // Number of stones in an end and ends with a score entry.
 inline constexpr int kStonesPerEnd = 16;
 inline constexpr int kScoredEnds = 10;
+
+// What the library refuses, and where it stops a shot (the reasons are given
+// in the public header).
+inline constexpr int kMaxStepsPerShot = TARNWICK_MAX_STEPS_PER_SHOT;
+inline constexpr float kMaxShotSpeed = TARNWICK_MAX_SHOT_SPEED;         // m/s
+inline constexpr float kMinStoneDistance = TARNWICK_MIN_STONE_DISTANCE; // m, centre to centre
+inline constexpr float kTargetMinX = TARNWICK_TARGET_MIN_X;             // m
+inline constexpr float kTargetMaxX = TARNWICK_TARGET_MAX_X;             // m
+inline constexpr float kTargetMinY = TARNWICK_TARGET_MIN_Y;             // m
+inline constexpr float kTargetMaxY = TARNWICK_TARGET_MAX_Y;             // m
 
 } // namespace tarnwick

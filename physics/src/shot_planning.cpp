@@ -2,7 +2,7 @@
 
 #include "ice.h"
 #include "sheet.h"
-#include "stone_world.h"
+#include "shot_limits.h"
 
 #include <box2d/b2_body.h>
 
@@ -59,23 +59,23 @@ std::optional<ShotVec> WeightToTarget(ShotPos target, float weight) {
             kDeliveryX + (target.x - kDeliveryX) * (stop.y - kDeliveryY) / (target.y - kDeliveryY);
     }
     const ShotVec first = PlanDraw(stop);
-    if (!std::isfinite(first.vx) || !std::isfinite(first.vy)) {
-        return std::nullopt; // a target so far off that the arithmetic overflowed
+    if (!WithinSpeedLimit(first.vx, first.vy)) {
+        return std::nullopt; // the stopping point is too far off
     }
     return first;
 }
 
-bool PlanHit(ShotPos target, ShotVec first, ShotVec& result) {
+bool PlanHit(ShotPos target, ShotVec first, ShotVec& result, Stepping stepping) {
     result = first;
 
     // Trial of the first delivery on an empty sheet, as Simulation delivers
     // it but without error.
-    StoneWorld world;
+    StoneWorld world(stepping);
     b2Body* stone = world.CreateStoneBody(kDeliveryX, kDeliveryY);
     world.List().entries[0] = stone;
     world.List().count = 1;
-    stone->SetLinearVelocity(b2Vec2(first.vx, first.vy));
-    stone->SetAngularVelocity(first.curl == 0 ? kDeliverySpin : -kDeliverySpin);
+    world.Launch(stone, b2Vec2(first.vx, first.vy),
+                 first.curl == 0 ? kDeliverySpin : -kDeliverySpin);
 
     // Positions seen from the delivery point, towards the house counted positive.
     const auto fromDelivery = [](b2Vec2 p) { return b2Vec2(p.x - kDeliveryX, kDeliveryY - p.y); };
@@ -85,18 +85,20 @@ bool PlanHit(ShotPos target, ShotVec first, ShotVec& result) {
     world.IceStep(kFirstHalfSlice);
     world.Step();
     world.IceStep(kFrictionSlice);
-    b2Vec2 d = fromDelivery(stone->GetPosition());
+    b2Vec2 d = fromDelivery(world.Position(stone));
     // When the first step already passes the target's distance, the crossing is
     // interpolated from the delivery point itself.
     b2Vec2 previous(0.0f, 0.0f);
-    while (Distance(d.x, d.y) <= reach) {
-        if (!stone->IsAwake()) {
+    for (int steps = 1; Distance(d.x, d.y) <= reach; ++steps) {
+        // Within the speed and target limits the stone passes the target's
+        // distance or stops long before the most steps a shot may have.
+        if (!world.IsAwake(stone) || steps >= kMaxStepsPerShot) {
             return false;
         }
         previous = d;
         world.Step();
         world.IceStep(kFrictionSlice);
-        d = fromDelivery(stone->GetPosition());
+        d = fromDelivery(world.Position(stone));
     }
 
     // Crossing point of the distance `reach`, interpolated linearly by distance.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "stone_world.h"
+
 #include <tarnwick/tarnwick.h>
 
 #include <optional>
@@ -20,13 +22,16 @@ float StoppingLineForWeight(float weight);
 // The first delivery of a hit: a draw for a negative weight, otherwise a draw
 // to the point where the straight line from the delivery point through the
 // target meets the weight's stopping line. Empty when that point is undefined
-// (a target level with the delivery point) or the delivery not finite.
+// (a target level with the delivery point) or the delivery is over the speed
+// limit (a target nearly level with it).
 std::optional<ShotVec> WeightToTarget(ShotPos target, float weight);
 
 // Plans a hit through `target` from the first delivery of WeightToTarget (see
 // CreateHitShot). `result` receives the first delivery and, when the trial
 // stone reaches the target's distance, the delivery turned to pass through
-// the target; returns whether it did.
-bool PlanHit(ShotPos target, ShotVec first, ShotVec& result);
+// the target; returns whether it did. The trial runs on the fast path unless
+// told otherwise.
+bool PlanHit(ShotPos target, ShotVec first, ShotVec& result,
+             Stepping stepping = Stepping::FastPath);
 
 } // namespace tarnwick

@@ -2,6 +2,7 @@
 
 #include "ice.h"
 #include "mt19937.h"
+#include "shot_limits.h"
 
 #include <box2d/b2_body.h>
 
@@ -29,13 +30,45 @@ void SeedFromClock(Mt19937& generator) {
     generator.InitByArray(key);
 }
 
+void SeedFromNumber(Mt19937& generator, std::uint64_t seed) {
+    const std::uint32_t key[2] = {static_cast<std::uint32_t>(seed),
+                                  static_cast<std::uint32_t>(seed >> 32)};
+    generator.InitByArray(key);
+}
+
 namespace {
 
-bool InStoredPlayingArea(StonePosition p) {
-    return p.x > kStoredMinX && p.x < kStoredMaxX && p.y > kStoredMinY && p.y < kStoredMaxY;
+bool IsNegativeZero(float value) {
+    return value == 0.0f && std::signbit(value);
 }
 
 } // namespace
+
+std::optional<ShotVec> DrawDelivery(ShotVec shot, float randomSize, ErrorSeed seed) {
+    if (randomSize == 0.0f && !IsNegativeZero(shot.vx) && !IsNegativeZero(shot.vy)) {
+        // The spread is 0, so each error is a zero, and adding a zero of
+        // either sign leaves these components as they are: no generator needed.
+        return WithinSpeedLimit(shot.vx, shot.vy) ? std::optional<ShotVec>(shot) : std::nullopt;
+    }
+    Mt19937 generator;
+    if (seed) {
+        SeedFromNumber(generator, *seed);
+    } else {
+        SeedFromClock(generator);
+    }
+    // A finite random size can still overflow the spread (above about 2.4e38
+    // the distance to the offset point is infinite) or make the error so
+    // large that the delivery leaves every limit.
+    const DeliveryError error = SetDeliveryError(randomSize);
+    const float e1 = NormalNoise(generator, error.sigmaX);
+    const float e2 = NormalNoise(generator, error.sigmaY);
+    const ShotVec played{shot.vx + e1, shot.vy + e2, shot.curl};
+    if (!std::isfinite(error.sigmaX) || !std::isfinite(error.sigmaY) ||
+        !WithinSpeedLimit(played.vx, played.vy)) {
+        return std::nullopt;
+    }
+    return played;
+}
 
 void LoadStones(StoneWorld& world, const GameState& state) {
     StoneList& list = world.List();
@@ -49,20 +82,17 @@ void LoadStones(StoneWorld& world, const GameState& state) {
     }
 }
 
-ShotVec DeliverStone(StoneWorld& world, ShotVec shot, DeliveryError error, Mt19937& generator) {
+void DeliverStone(StoneWorld& world, ShotVec played) {
     StoneList& list = world.List();
     b2Body* body = world.CreateStoneBody(kDeliveryX, kDeliveryY);
     list.entries[list.count] = body;
-    const float e1 = NormalNoise(generator, error.sigmaX);
-    const float e2 = NormalNoise(generator, error.sigmaY);
-    const ShotVec played{shot.vx + e1, shot.vy + e2, shot.curl};
-    body->SetLinearVelocity(b2Vec2(played.vx, played.vy));
-    body->SetAngularVelocity(shot.curl == 0 ? kDeliverySpin : -kDeliverySpin);
+    world.Launch(body, b2Vec2(played.vx, played.vy),
+                 played.curl == 0 ? kDeliverySpin : -kDeliverySpin);
     ++list.count;
-    return played;
 }
 
-int CountEnd(const StoneList& list) {
+int CountEnd(const StoneWorld& world) {
+    const StoneList& list = world.List();
     float distance[kStonesPerEnd] = {};
     float nearest[2] = {kCountingRadius, kCountingRadius}; // even side, odd side
     for (int k = 0; k < list.count; ++k) {
@@ -70,7 +100,7 @@ int CountEnd(const StoneList& list) {
         if (body == nullptr) {
             continue;
         }
-        const b2Vec2& p = body->GetPosition();
+        const b2Vec2 p = world.Position(body);
         distance[k] = Distance(p.x - kTeeX, p.y - kTeeY);
         if (distance[k] < nearest[k % 2]) {
             nearest[k % 2] = distance[k];
@@ -92,17 +122,19 @@ int CountEnd(const StoneList& list) {
     return side == 0 ? count : -count;
 }
 
-void WriteShotResult(GameState& state, const StoneList& list) {
+void WriteShotResult(GameState& state, const StoneWorld& world) {
+    const StoneList& list = world.List();
     for (int k = 0; k < kStonesPerEnd; ++k) {
         const b2Body* body = k < list.count ? list.entries[k] : nullptr;
         if (body != nullptr) {
-            state.stones[k] = {body->GetPosition().x, body->GetPosition().y};
+            const b2Vec2 p = world.Position(body);
+            state.stones[k] = {p.x, p.y};
         } else {
             state.stones[k] = {0.0f, 0.0f};
         }
     }
     const int delivered = list.count;
-    state.endScores[state.currentEnd] = CountEnd(list);
+    state.endScores[state.currentEnd] = CountEnd(world);
     if (delivered == kStonesPerEnd) {
         state.shotNumber = 0;
         ++state.currentEnd;
@@ -125,8 +157,8 @@ void WriteShotResult(GameState& state, const StoneList& list) {
 
 bool IsPlayable(const GameState& state, ShotVec shot, float randomSize) {
     return state.shotNumber >= 0 && state.shotNumber < kStonesPerEnd && state.currentEnd >= 0 &&
-           state.currentEnd < kScoredEnds && std::isfinite(shot.vx) && std::isfinite(shot.vy) &&
-           std::isfinite(randomSize);
+           state.currentEnd < kScoredEnds && std::isfinite(randomSize) &&
+           WithinSpeedLimit(shot.vx, shot.vy) && !StonesOverlapDeeply(state);
 }
 
 namespace {
@@ -134,41 +166,40 @@ namespace {
 // Hands the caller the record Simulation would write after each step count.
 class FrameReporter final : public StepObserver {
 public:
-    FrameReporter(const GameState& start, const StoneList& list, SimulationFrameFn onFrame,
+    FrameReporter(const GameState& start, const StoneWorld& world, SimulationFrameFn onFrame,
                   void* user)
-        : m_start(start), m_list(list), m_onFrame(onFrame), m_user(user) {}
+        : m_start(start), m_world(world), m_onFrame(onFrame), m_user(user) {}
 
     bool BeforeStep(int step) override {
         GameState frame = m_start;
-        WriteShotResult(frame, m_list);
+        WriteShotResult(frame, m_world);
         return m_onFrame(m_user, step, &frame) != 0;
     }
 
 private:
     const GameState& m_start;
-    const StoneList& m_list;
+    const StoneWorld& m_world;
     SimulationFrameFn m_onFrame;
     void* m_user;
 };
 
 } // namespace
 
-int PlayShot(GameState& state, ShotVec shot, float randomSize, ShotVec* played, int steps,
-             SimulationFrameFn onFrame, void* user) {
-    Mt19937 generator;
-    SeedFromClock(generator);
-    const DeliveryError error = SetDeliveryError(randomSize);
-
-    StoneWorld world;
+int PlayShot(StoneWorld& world, GameState& state, ShotVec shot, float randomSize, ErrorSeed seed,
+             ShotVec* played, int steps, SimulationFrameFn onFrame, void* user) {
+    const std::optional<ShotVec> actual = DrawDelivery(shot, randomSize, seed);
+    if (!actual) {
+        return 0;
+    }
     LoadStones(world, state);
-    const ShotVec actual = DeliverStone(world, shot, error, generator);
+    DeliverStone(world, *actual);
     if (played != nullptr) {
-        *played = actual;
+        *played = *actual;
     }
 
     RunOutcome outcome;
     if (onFrame != nullptr) {
-        FrameReporter reporter(state, world.List(), onFrame, user);
+        FrameReporter reporter(state, world, onFrame, user);
         outcome = world.RunUntilRest(steps, &reporter);
     } else {
         outcome = world.RunUntilRest(steps);
@@ -178,7 +209,7 @@ int PlayShot(GameState& state, ShotVec shot, float randomSize, ShotVec* played, 
     if (!written) {
         return 0;
     }
-    WriteShotResult(state, world.List());
+    WriteShotResult(state, world);
     return 1;
 }
 

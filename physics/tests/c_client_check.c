@@ -4,6 +4,7 @@
 
 #include <stddef.h>
 #include <stdio.h>
+#include <string.h>
 
 _Static_assert(sizeof(GameState) == 184, "GameState is 184 bytes");
 _Static_assert(offsetof(GameState, shotNumber) == 0, "shotNumber at 0");
@@ -41,6 +42,15 @@ int main(void) {
     if (state.shotNumber != 1 || state.turnFlag != 1 || frames < 1000) {
         fprintf(stderr, "unexpected result: shot %d turn %d frames %d\n", (int)state.shotNumber,
                 (int)state.turnFlag, frames);
+        return 1;
+    }
+    GameState seeded = traced;
+    GameState batch[2] = {traced, traced};
+    ShotVec shots[2] = {shot, shot};
+    if (!SimulationSeeded(&seeded, shot, 0.1f, NULL, -1, UINT64_C(42)) ||
+        SimulationBatch(batch, shots, 2, 0.1f, UINT64_C(42), batch, NULL, 2) != 0 ||
+        memcmp(&batch[0], &seeded, sizeof seeded) != 0) {
+        fprintf(stderr, "the seeded shot and the batch's first entry differ\n");
         return 1;
     }
     return 0;

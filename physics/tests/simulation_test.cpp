@@ -185,12 +185,16 @@ TEST(Simulation, RefusesWhatItCannotPlayAndWritesNothing) {
         {"infinite velocity y", 0, 0, {0.0f, -kInf, 0}, 0.0f},
         {"NaN random size", 0, 0, good, kNaN},
         {"infinite random size", 0, 0, good, kInf},
+        {"faster than the speed limit", 0, 0, {0.0f, -100.01f, 0}, 0.0f},
+        {"stones 0.14 apart", 3, 0, good, 0.0f},
     };
     for (const Case& c : cases) {
         GameState state = EmptyPosition();
         state.shotNumber = c.shotNumber;
         state.currentEnd = c.currentEnd;
         state.stones[0] = BehindTee(0.1f);
+        state.stones[2] = BesideTee(0.14f); // beside stone 0 when three are in play
+        state.stones[2].y -= 0.1f;
         const GameState before = state;
         ShotVec played{7.0f, 7.0f, 7};
         EXPECT_EQ(Simulation(&state, c.shot, c.randomSize, &played, -1), 0) << c.what;
@@ -203,16 +207,29 @@ TEST(Simulation, RefusesWhatItCannotPlayAndWritesNothing) {
     EXPECT_EQ(SimulationTrace(nullptr, good, 0.0f, nullptr, nullptr, nullptr), 0);
 }
 
-TEST(Simulation, HugeFiniteDeliveriesEndCleanly) {
-    for (const ShotVec shot : {ShotVec{3e38f, -3e38f, 1}, ShotVec{0.0f, 1e30f, 0}}) {
-        GameState state = EmptyPosition();
-        state.shotNumber = 1;
-        state.stones[0] = BehindTee(0.2f);
-        EXPECT_EQ(Simulation(&state, shot, 0.0f, nullptr, -1), 1);
-        for (const StonePosition& p : state.stones) {
-            EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y));
-        }
-    }
+TEST(Simulation, TheLimitsLeaveEveryRealShotAlone) {
+    // Stones overlapping by just under half their width are pushed apart.
+    GameState overlapping = EmptyPosition();
+    overlapping.shotNumber = 2;
+    overlapping.stones[0] = {2.0f, 5.0f};
+    overlapping.stones[1] = {2.15f, 5.0f};
+    ASSERT_EQ(Simulation(&overlapping, ShortDelivery(), 0.0f, nullptr, -1), 1);
+    EXPECT_GE(overlapping.stones[1].x - overlapping.stones[0].x, 0.28f);
+
+    // The fastest delivery allowed is played, out through the back.
+    GameState fastest = EmptyPosition();
+    ASSERT_EQ(Simulation(&fastest, {0.0f, -100.0f, 0}, 0.0f, nullptr, -1), 1);
+    EXPECT_EQ(fastest.stones[0].y, 0.0f);
+
+    // A random size of a metre is wild but still played.
+    GameState wild = EmptyPosition();
+    EXPECT_EQ(Simulation(&wild, DrawToTee(), 1.0f, nullptr, -1), 1);
+
+    // Targets at the corners of the target area are planned.
+    ShotVec shot{};
+    EXPECT_EQ(CreateShot({-4.75f, -42.5f, 0}, &shot), 1);
+    EXPECT_EQ(CreateShot({9.5f, 85.0f, 1}, &shot), 1);
+    EXPECT_EQ(CreateHitShot({4.6f, 3.1f, 1}, 16.0f, &shot), 1);
 }
 
 namespace {
@@ -225,7 +242,7 @@ int CountOf(std::initializer_list<StonePosition> stones) {
         list.entries[list.count++] =
             (p.x == 0.0f && p.y == 0.0f) ? nullptr : world.CreateStoneBody(p.x, p.y);
     }
-    return CountEnd(list);
+    return CountEnd(world);
 }
 
 } // namespace

@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 
 using namespace tarnwick;
+using tarnwick::Stepping;
 
 namespace {
 
@@ -32,6 +34,7 @@ RestSteps WatchUntilAsleep(StoneWorld& world, b2Body* stone) {
     for (int step = 1; step <= 400 && seen.asleep < 0; ++step) {
         world.Step();
         world.IceStep(kFrictionSlice);
+        world.SyncBodies();
         if (seen.stopped < 0 && stone->GetLinearVelocity().LengthSquared() == 0.0f) {
             seen.stopped = step;
         }
@@ -145,4 +148,44 @@ TEST(StoneWorld, AStoneOutsideStaysListedWhileALowerOneMoves) {
     EXPECT_NE(world.List().entries[1], nullptr);
     EXPECT_EQ(world.RunUntilRest(-1), RunOutcome::AtRest);
     EXPECT_EQ(world.List().entries[1], nullptr);
+}
+
+namespace {
+
+struct StepCounter final : tarnwick::StepObserver {
+    int steps = 0;
+    bool BeforeStep(int) override {
+        ++steps;
+        return true;
+    }
+};
+
+} // namespace
+
+TEST(StoneWorld, AShotThatNeverRestsEndsAtTheStepCap) {
+    for (const Stepping stepping : {Stepping::FastPath, Stepping::AlwaysStepped}) {
+        SCOPED_TRACE(stepping == Stepping::FastPath ? "fast path" : "always stepped");
+        // Two stones on one point are pushed apart along a zero normal, for
+        // ever: the engine never lets them sleep.
+        const auto coincident = [stepping] {
+            auto world = std::make_unique<StoneWorld>(stepping);
+            AddStone(*world, 2.0f, 5.0f);
+            AddStone(*world, 2.0f, 5.0f);
+            return world;
+        };
+        auto capped = coincident();
+        StepCounter counter;
+        EXPECT_EQ(capped->RunUntilRest(-1, &counter, 120), RunOutcome::AtRest);
+        EXPECT_EQ(counter.steps, 120);
+        EXPECT_TRUE(capped->IsAwake(capped->List().entries[0]));
+
+        // Within a step limit the cap reads as rest, as a real rest does.
+        EXPECT_EQ(coincident()->RunUntilRest(121, nullptr, 120), RunOutcome::AtRest);
+        EXPECT_EQ(coincident()->RunUntilRest(119, nullptr, 120), RunOutcome::StepLimitReached);
+
+        auto library = coincident();
+        StepCounter full;
+        EXPECT_EQ(library->RunUntilRest(-1, &full), RunOutcome::AtRest);
+        EXPECT_EQ(full.steps, kMaxStepsPerShot);
+    }
 }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tarnwick_sim {
@@ -78,6 +80,16 @@ TEST(SimOptions, SixteenStonesFitAPosition) {
     EXPECT_EQ(outcome.options->position.stones[15].y, 7.25f);
 }
 
+TEST(SimOptions, SeedTakesEverySixtyFourBitNumber) {
+    for (const auto& [text, value] : {std::pair<std::string_view, std::uint64_t>{"0", 0U},
+                                      {"18446744073709551615", 18446744073709551615U}}) {
+        const ParseOutcome outcome = Parse({"--seed", text, "--draw", "2.375", "4.88", "0"});
+        ASSERT_TRUE(outcome.options) << outcome.error;
+        EXPECT_EQ(outcome.options->seed, value);
+    }
+    EXPECT_FALSE(Parse({"--draw", "2.375", "4.88", "0"}).options->seed.has_value());
+}
+
 TEST(SimOptions, HelpWinsOverEverythingElse) {
     const ParseOutcome outcome = Parse({"--bogus", "--help"});
     ASSERT_TRUE(outcome.options);
@@ -118,6 +130,11 @@ TEST(SimOptions, RefusesBadArgumentsNamingThem) {
         {{"--hit", "1", "5", "0", "1e60"}, "--hit: WEIGHT '1e60' is not a finite number"},
         {{"--draw", "1", "5", "0", "--shot", "0", "-3", "0"}, "--shot: only one delivery"},
         {{"--random", "0", "--random", "1", "--draw", "1", "5", "0"}, "--random given twice"},
+        {{"--seed", "1", "--seed", "2", "--draw", "1", "5", "0"}, "--seed given twice"},
+        {{"--seed", "-1", "--draw", "1", "5", "0"}, "--seed: N '-1' is not a whole number"},
+        {{"--seed", "18446744073709551616", "--draw", "1", "5", "0"}, "N '18446744073709551616'"},
+        {{"--seed", "1.5", "--draw", "1", "5", "0"}, "N '1.5' is not a whole number"},
+        {{"--seed"}, "--seed needs 1 value: N"},
         {{"--position", "0 0 10 0", "--position", "0 0 10 0"}, "--position given twice"},
         {{"--position", "0 0 10", "--draw", "1", "5", "0"}, "--position needs at least SHOT"},
         {{"--position", "x 0 10 0"}, "--position: SHOT 'x' is not an integer"},
