@@ -201,6 +201,12 @@ TEST_F(Program, TheDisplayNameReachesTheLoginUnderX11) {
     // No session bus: the program needs none, and libdbus's attempt to start
     // one leaks, which the sanitized build reports.
     environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("disabled:"));
+    // The X11 keyboard library hands strndup a length past the end of a
+    // terminated string, which is allowed but which strict string checks of
+    // the sanitized build reject; the later setting wins.
+    environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                       environment.value(QStringLiteral("ASAN_OPTIONS")) +
+                           QStringLiteral(":strict_string_checks=0"));
     for (const char* option : {"--name", "-name"}) {
         LoopbackServer server;
         Start({"--connect", "--address", "127.0.0.1", "--port", QString::number(server.port()),

@@ -447,6 +447,12 @@ TEST_F(ServerOverLoopback, ASeatedPlayerFloodingTheLobbyIsCountedThenCutOff) {
 
 #if defined(Q_OS_LINUX)
 TEST_F(ServerOverLoopback, AcceptsAgainAfterRunningOutOfDescriptors) {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizers' runtime opens pipes of its own to check memory (on
+    // every call of a socket's member function, for one), which fails once
+    // the descriptors are gone; the plain build runs this test.
+    GTEST_SKIP() << "needs descriptors that the sanitizers' runtime would take";
+#endif
     StartServer();
     std::optional<LoopbackPlayer> alice;
     {
