@@ -117,13 +117,13 @@ class EngineSession:
         word = command(message)
         try:
             if word == "ISREADY":
-                self.engine.ready()
+                self._call(self.engine.ready)
                 self._write_line("READYOK")
             elif word == "NEWGAME":
                 self.state = GameState()
                 self._stones = [(0.0, 0.0)] * STONES_PER_END
                 self.scores = []
-                self.engine.new_game(*parse_newgame(message))
+                self._call(self.engine.new_game, *parse_newgame(message))
             elif word == "POSITION":
                 self._stones = parse_position(message)
             elif word == "SETSTATE":
@@ -137,16 +137,29 @@ class EngineSession:
                 )
             elif word == "SCORE":
                 self.scores = parse_score(message)
-                self.engine.end_scored(list(self.scores))
+                self._call(self.engine.end_scored, list(self.scores))
             elif word == "GO":
                 self._answer_go(message)
             elif word == "GAMEOVER":
-                self.engine.game_over()
+                self._call(self.engine.game_over)
         except ProtocolError as error:
             self._note("ignored a malformed message: %s" % error)
 
+    def _call(self, hook, *arguments):
+        # A fault in an optional method must not end the engine: the game
+        # goes on, and the author is told.
+        try:
+            hook(*arguments)
+        except Exception:
+            self._note("%s() failed:\n%s" % (hook.__name__, traceback.format_exc().rstrip()))
+
     def _answer_go(self, message):
-        red_ms, yellow_ms = parse_go(message)
+        try:
+            red_ms, yellow_ms = parse_go(message)
+        except ProtocolError as error:
+            # Asked all the same: an answer without knowing the clock beats none.
+            self._note("GO without a clock (%s); answering at once" % error)
+            red_ms = yellow_ms = 0
         mine = red_ms if self.state.turn_flag == RED else yellow_ms
         line = None
         try:

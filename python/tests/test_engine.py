@@ -91,19 +91,26 @@ class Faulty(Engine):
             raise answer
         return answer
 
+    def new_game(self, red, yellow):
+        raise KeyError("no such opening book")
+
 
 def test_a_faulty_engine_keeps_its_stones_and_is_told_why():
     lines = []
     log = io.StringIO()
     session = EngineSession(Faulty(), lines.append, log=log)
     tee = tarnwick.create_shot(tarnwick.TEE_X, tarnwick.TEE_Y, 0).to_bestshot()
+    session.feed(b"NEWGAME A B\0ISREADY\0")
     session.feed(b"POSITION 1 2 3\0SETSTATE 0 0 10 0\0")  # a malformed POSITION: noted, skipped
-    for _ in range(3):
+    for _ in range(2):
         session.feed(b"GO 1000 1000\0")
-    assert lines == [tee, tee, "BESTSHOT 0.050000 -3.100000 1"]
-    assert "POSITION takes 32 arguments" in log.getvalue()
-    assert "RuntimeError: bug" in log.getvalue()
-    assert "only finite velocities" in log.getvalue()
+    session.feed(b"GO soon\0")  # asked without a clock: answered all the same
+    assert lines == ["READYOK", tee, tee, "BESTSHOT 0.050000 -3.100000 1"]
+    notes = log.getvalue()
+    for text in ("new_game() failed", "no such opening book", "POSITION takes 32 arguments"):
+        assert text in notes
+    assert "RuntimeError: bug" in notes and "only finite velocities" in notes
+    assert "GO without a clock" in notes
 
 
 def test_think_time_shares_the_clock_among_the_stones_left():
