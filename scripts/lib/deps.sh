@@ -27,6 +27,14 @@ SKERROW_PACKAGES=(
     # An X server for the test that the window's options survive Qt's own
     # X11 options (skipped where it is missing).
     xvfb
+    # The Python package (python/) and its tests: Debian's own python3 with
+    # numpy and pytest, and what an offline install into a virtual
+    # environment needs (setuptools 66 builds with the wheel package).
+    python3-numpy
+    python3-pytest
+    python3-venv
+    python3-setuptools
+    python3-wheel
 )
 
 # What the Windows check (scripts/windows) needs besides the above: the

@@ -2,7 +2,14 @@
 # Plays one match on this machine: the reference server on a free loopback
 # port and two skerrow-cli, each with the sample engine, each in a folder of
 # its own (so that their match logs do not mix). Sourced by scripts/play and
-# by the end-to-end test.
+# by the end-to-end tests.
+#
+# The script that sources this file may seat other engines and names: each
+# SKERROW_*_ENGINE is an array of the program and its arguments (empty: the
+# sample engine, with seed 1 for the first player and 2 for the second); the
+# first player logs in first and is red in games 1, 3, 5, ...
+#   SKERROW_FIRST_ENGINE=(examples/python_engine.py --max-think-ms 50)
+#   SKERROW_FIRST_NAME=Python
 set -euo pipefail
 
 # run_match BIN_DIR RUN_DIR ENDS GAMES [SERVER_OPTION...]
@@ -31,8 +38,13 @@ run_match() {
         return 1
     fi
 
+    local first=("${SKERROW_FIRST_ENGINE[@]}") second=("${SKERROW_SECOND_ENGINE[@]}")
+    ((${#first[@]} > 0)) || first=("$bin/sample-engine" --seed 1)
+    ((${#second[@]} > 0)) || second=("$bin/sample-engine" --seed 2)
+    local first_name=${SKERROW_FIRST_NAME:-Red} second_name=${SKERROW_SECOND_NAME:-Yellow}
+
     # Red logs in first: the server gives the first player to log in red.
-    start_client "$bin" "$run/red" "$port" red01 Red redpass1 1
+    start_client "$run/red" "$port" red01 "$first_name" redpass1 "$bin/skerrow-cli" "${first[@]}"
     local red=$!
     if ! wait_until "$red" 300 grep -q "logged in" "$run/red/client.out"; then
         echo "The red client did not log in:" >&2
@@ -42,7 +54,8 @@ run_match() {
     fi
     local status=0
     if [[ "${SKERROW_MATCH_WINDOW:-0}" == 1 ]]; then
-        start_window "$bin" "$run/yellow" "$port" yellow01 Yellow yelpass1 2
+        start_client "$run/yellow" "$port" yellow01 "$second_name" yelpass1 "$bin/skerrow" \
+            --connect "${second[@]}"
         local window=$!
         wait_for "$server" "$limit" || status=1
         wait_for "$red" 30 || status=1
@@ -50,22 +63,13 @@ run_match() {
         wait "$window" || status=1
         return $status
     fi
-    start_client "$bin" "$run/yellow" "$port" yellow01 Yellow yelpass1 2
+    start_client "$run/yellow" "$port" yellow01 "$second_name" yelpass1 "$bin/skerrow-cli" \
+        "${second[@]}"
     local yellow=$!
     wait_for "$server" "$limit" || status=1
     wait_for "$red" 30 || status=1
     wait_for "$yellow" 30 || status=1
     return $status
-}
-
-# start_window BIN_DIR FOLDER PORT ID NAME PASSWORD SEED: the Skerrow window
-# with the sample engine chosen, connecting at start-up.
-start_window() {
-    local bin=$1 folder=$2 port=$3 id=$4 name=$5 password=$6 seed=$7
-    (cd "$folder" && SKERROW_PASSWORD=$password exec "$bin/skerrow" --connect \
-        --address 127.0.0.1 --port "$port" --id "$id" --name "$name" \
-        --engine "$bin/sample-engine" -- --seed "$seed" \
-        >"$folder/client.out" 2>"$folder/client.err") &
 }
 
 # wait_until PID TRIES COMMAND...: runs COMMAND every 0.1 s until it succeeds;
@@ -82,13 +86,34 @@ wait_until() {
     done
 }
 
-# start_client BIN_DIR FOLDER PORT ID NAME PASSWORD SEED
+# start_client FOLDER PORT ID NAME PASSWORD CLIENT [--connect] ENGINE [ENGINE_ARG...]
+# Starts the client (skerrow-cli, or the skerrow window with --connect) in
+# FOLDER, relaying for the engine program with its arguments.
 start_client() {
-    local bin=$1 folder=$2 port=$3 id=$4 name=$5 password=$6 seed=$7
-    (cd "$folder" && SKERROW_PASSWORD=$password exec "$bin/skerrow-cli" \
+    local folder=$1 port=$2 id=$3 name=$4 password=$5 client=$6
+    shift 6
+    local connect=()
+    if [[ "$1" == --connect ]]; then
+        connect=(--connect)
+        shift
+    fi
+    local engine=$1
+    shift
+    (cd "$folder" && SKERROW_PASSWORD=$password exec "$client" "${connect[@]}" \
         --address 127.0.0.1 --port "$port" --id "$id" --name "$name" \
-        --engine "$bin/sample-engine" -- --seed "$seed" \
+        --engine "$engine" -- "$@" \
         >"$folder/client.out" 2>"$folder/client.err") &
+}
+
+# show_match_failure RUN_DIR MESSAGE: says what failed, then every output of
+# the match in RUN_DIR (server and clients), on standard error, for a test.
+show_match_failure() {
+    local run=$1 file
+    echo "FAILED: $2" >&2
+    for file in "$run"/server.out "$run"/server.err "$run"/*/client.out "$run"/*/client.err; do
+        echo "--- $file" >&2
+        cat "$file" >&2 || true
+    done
 }
 
 # wait_for PID SECONDS: waits for the process, killing it when it takes
