@@ -279,11 +279,14 @@ TARNWICK_API int TARNWICK_CALL CreateShot(ShotPos target, ShotVec* result);
  * the delivery would stop: 0 the hog line, 3 about 7.48, 4 the front of the
  * house, 7 the tee line, 10 the back line, 16 and above 9.12 beyond it. A
  * trial on an empty sheet measures how far the curling path misses and the
- * delivery is turned about the delivery point to cancel the miss.
+ * delivery is turned about the delivery point to cancel the miss. A negative
+ * weight aims the first delivery to stop on the target itself; its curling
+ * trial path, longer than the straight line, normally still reaches the
+ * target's distance, so it is turned like any other.
  *
  * Returns 1 when the delivery was planned. Returns 0 when the trial stone
- * came to rest before reaching the target's distance (a weight too small, or
- * a negative weight); `result` then holds the untuned first delivery. Also
+ * came to rest before reaching the target's distance (a weight too small);
+ * `result` then holds the untuned first delivery. Also
  * returns 0, writing nothing, when `result` is null, the target or weight is
  * not finite, the target lies outside the target area (as for CreateShot),
  * or when a weight of 0 or more meets a target level with the delivery point
