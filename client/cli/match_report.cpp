@@ -1,5 +1,6 @@
 #include "match_report.h"
 
+#include "match_numbers.h"
 #include "printable_text.h"
 #include "protocol_words.h"
 
@@ -8,8 +9,6 @@
 namespace skerrow {
 
 namespace {
-
-constexpr int kEnds = 10;
 
 std::string Totals(const std::string& red, std::int64_t redTotal, const std::string& yellow,
                    std::int64_t yellowTotal) {

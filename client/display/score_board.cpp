@@ -1,5 +1,7 @@
 #include "score_board.h"
 
+#include "match_numbers.h"
+
 #include <cstdint>
 #include <cstdlib>
 
@@ -37,7 +39,7 @@ ScoreBoardTexts UpdateScoreBoard(const GameState& state) {
     };
 
     const int completedEnds = state.currentEnd;
-    if (completedEnds >= 1 && completedEnds <= Layout::kEnds) {
+    if (completedEnds >= 1 && completedEnds <= kEnds) {
         // 64 bits: the magnitude of INT32_MIN and ten maximal ends both fit.
         std::int64_t red = 0;
         std::int64_t yellow = 0;
@@ -59,8 +61,8 @@ ScoreBoardTexts UpdateScoreBoard(const GameState& state) {
     }
 
     const int lastEnd = state.lastEnd;
-    if (lastEnd >= 1 && lastEnd <= Layout::kEnds - 1) {
-        for (int end = lastEnd + 1; end <= Layout::kEnds; ++end) {
+    if (lastEnd >= 1 && lastEnd <= kEnds - 1) {
+        for (int end = lastEnd + 1; end <= kEnds; ++end) {
             write(Layout::kFirstRedEndId + end - 1, kNotPlayedBar);
             write(Layout::kFirstYellowEndId + end - 1, kNotPlayedBar);
         }

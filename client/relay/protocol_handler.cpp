@@ -1,5 +1,6 @@
 #include "protocol_handler.h"
 
+#include "match_numbers.h"
 #include "printable_text.h"
 #include "protocol_words.h"
 
@@ -12,8 +13,7 @@ namespace {
 
 constexpr std::string_view kServerPrefix = "Server: ";
 constexpr std::string_view kClientPrefix = "Client: ";
-constexpr int kMaxPositionNumbers = 32;
-constexpr int kScoredEnds = 10;
+constexpr int kMaxPositionNumbers = 2 * kStonesPerEnd;
 // The server message line shows "Server: " and the message in a 1024-byte
 // text: longer messages are shown cut.
 constexpr std::size_t kShownMessageBytes = 1022;
@@ -49,7 +49,7 @@ ShotPos TargetFrom(const std::vector<std::string>& words) {
 } // namespace
 
 ProtocolHandler::ProtocolHandler(RelayCollaborators collaborators) : m_with(collaborators) {
-    m_gameState.lastEnd = 10;
+    m_gameState.lastEnd = kEnds;
 }
 
 bool ProtocolHandler::isInboxHeld() const {
@@ -202,7 +202,7 @@ void ProtocolHandler::ShowNewGame(std::string_view text) {
     // A new game starts on an empty sheet, in the first end, with an empty
     // score board, whatever the last game left.
     m_gameState = GameState{};
-    m_gameState.lastEnd = kScoredEnds;
+    m_gameState.lastEnd = kEnds;
     m_with.display.ClearScoreBoard();
     ShowPosition();
 }
@@ -243,7 +243,7 @@ void ProtocolHandler::ReadState(std::string_view text) {
 }
 
 void ProtocolHandler::ReadScores(std::string_view text) {
-    const std::vector<std::string> scores = Arguments(text, kScoredEnds, kTextSlot);
+    const std::vector<std::string> scores = Arguments(text, kEnds, kTextSlot);
     for (std::size_t i = 0; i < scores.size(); ++i) {
         m_gameState.endScores[i] = ReadInteger(scores[i]);
     }

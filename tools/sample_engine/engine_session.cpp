@@ -1,5 +1,6 @@
 #include "engine_session.h"
 
+#include "match_numbers.h"
 #include "message_framing.h"
 #include "protocol_words.h"
 
@@ -14,14 +15,13 @@ using skerrow::SameWord;
 
 namespace {
 
-constexpr int kStonesPerEnd = 16;
-constexpr int kStonesPerSide = kStonesPerEnd / 2;
-// A position records the scores of ten ends, so no game has more.
-constexpr int kMostEnds = static_cast<int>(std::size(GameState{}.endScores));
+using skerrow::kEnds;
+using skerrow::kStonesPerEnd;
+using skerrow::kStonesPerSide;
 
 GameState ClearedPosition() {
     GameState state{};
-    state.lastEnd = 10;
+    state.lastEnd = kEnds;
     return state;
 }
 
@@ -59,7 +59,7 @@ std::chrono::milliseconds ThinkingTime(const GameState& state, long long remaini
                    static_cast<long long>(kStonesPerSide));
     const long long laterEnds =
         std::clamp(static_cast<long long>(state.lastEnd) - state.currentEnd - 1, 0LL,
-                   static_cast<long long>(kMostEnds - 1));
+                   static_cast<long long>(kEnds - 1));
     const long long stones = thisEnd + laterEnds * kStonesPerSide;
     const long long share = remainingMs / stones;
     return std::chrono::milliseconds(std::min(cap, share - share / 5));

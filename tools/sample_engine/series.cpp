@@ -9,6 +9,7 @@
 
 #include "command_line.h"
 #include "engine_session.h"
+#include "match_numbers.h"
 #include "shot_chooser.h"
 
 #include <tarnwick/tarnwick.h>
@@ -28,7 +29,9 @@ using sample_engine::ShotChooser;
 
 namespace {
 
-constexpr int kStonesPerEnd = 16;
+using skerrow::kEnds;
+using skerrow::kStonesPerEnd;
+
 constexpr int kRed = 0;
 constexpr int kYellow = 1;
 
@@ -47,7 +50,7 @@ constexpr std::string_view kUsage =
 
 struct SeriesOptions {
     int games = 20;
-    int ends = 10;
+    int ends = kEnds;
     int maxThinkMs = 100;
     unsigned seed = 1;
     float randomSize = 0.1f;
@@ -69,7 +72,7 @@ bool ParseOptions(int argc, char** argv, SeriesOptions& options, bool& help) {
         if (name == "--games") {
             good = ReadNumber(value, options.games) && options.games > 0;
         } else if (name == "--ends") {
-            good = ReadNumber(value, options.ends) && options.ends >= 1 && options.ends <= 10;
+            good = ReadNumber(value, options.ends) && options.ends >= 1 && options.ends <= kEnds;
         } else if (name == "--max-think-ms") {
             good = ReadNumber(value, options.maxThinkMs) && options.maxThinkMs >= 0;
         } else if (name == "--seed") {

@@ -1,5 +1,6 @@
 #include "match_referee.h"
 
+#include "match_numbers.h"
 #include "message_framing.h"
 #include "protocol_words.h"
 #include "server_messages.h"
@@ -11,7 +12,6 @@ namespace skerrow {
 
 namespace {
 
-constexpr int kStones = 16;
 // A delivery that does not reach play: the stone stays at the delivery point
 // and the library drops it when the next shot starts. Played for a side that
 // answered garbage or has no time left.
@@ -23,7 +23,7 @@ const char* ColourName(int colour) {
 
 std::string StonesJson(const GameState& state) {
     std::string json = "[";
-    for (int i = 0; i < kStones; ++i) {
+    for (int i = 0; i < kStonesPerEnd; ++i) {
         if (i > 0) {
             json += ',';
         }

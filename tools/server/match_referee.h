@@ -7,6 +7,7 @@
 // call returns at once; nothing waits.
 
 #include "json_line.h"
+#include "match_numbers.h"
 #include "referee_ports.h"
 #include "unasked_messages.h"
 
@@ -28,7 +29,7 @@ inline constexpr int kYellow = 1;
 // How a match is played.
 struct MatchConfig {
     // Ends per game, 1 to 10.
-    int ends = 10;
+    int ends = kEnds;
     // Games in the match, at least 1; the players swap colours every game.
     int games = 1;
     // Delivery error handed to Simulation, as an offset at the tee in metres.

@@ -1,5 +1,6 @@
 #include "server_messages.h"
 
+#include "match_numbers.h"
 #include "protocol_words.h"
 #include "utf8_text.h"
 
@@ -11,8 +12,6 @@
 namespace skerrow {
 
 namespace {
-
-constexpr int kStones = 16;
 
 // A decimal number taking up the whole word: an optional sign, digits, an
 // optional fraction and exponent. No "inf", "nan" or hexadecimal form.
@@ -141,7 +140,7 @@ std::optional<ShotVec> ParseDelivery(std::string_view message) {
 
 std::string FormatPosition(const GameState& state) {
     std::string text = "POSITION";
-    for (int i = 0; i < kStones; ++i) {
+    for (int i = 0; i < kStonesPerEnd; ++i) {
         text += ' ';
         text += FormatReal(state.stones[i].x);
         text += ' ';

@@ -2,6 +2,7 @@
 // referee's calls, a fake clock stands for time, and a fake host records what
 // each player was sent. Deliveries are played with no random error, so every
 // result is fixed.
+#include "match_numbers.h"
 #include "match_referee.h"
 #include "protocol_words.h"
 #include "server_messages.h"
@@ -104,7 +105,7 @@ using Strategy = std::function<std::string(int seat, const Turn& turn)>;
 
 std::string DrawToTee() {
     ShotVec shot{};
-    CreateShot({2.375f, 4.88f, 0}, &shot);
+    CreateShot({kTeeX, kTeeY, 0}, &shot);
     return "BESTSHOT " + FormatReal(shot.vx) + " " + FormatReal(shot.vy) + " 0";
 }
 

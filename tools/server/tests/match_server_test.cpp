@@ -3,6 +3,7 @@
 // event; the time limit is a safety net only.
 #include "descriptor_limit.h"
 #include "event_loop_wait.h"
+#include "match_numbers.h"
 #include "match_server.h"
 #include "message_framing.h"
 #include "protocol_words.h"
@@ -51,7 +52,7 @@ constexpr long kMostServerKiB = 40 * 1024;
 
 std::string DrawToTee() {
     ShotVec shot{};
-    CreateShot({2.375f, 4.88f, 0}, &shot);
+    CreateShot({kTeeX, kTeeY, 0}, &shot);
     return "BESTSHOT " + FormatReal(shot.vx) + " " + FormatReal(shot.vy) + " 0";
 }
 
