@@ -1,5 +1,6 @@
 #include "protocol_handler.h"
 
+#include "game_rules.h"
 #include "match_numbers.h"
 #include "printable_text.h"
 #include "protocol_words.h"
@@ -48,9 +49,8 @@ ShotPos TargetFrom(const std::vector<std::string>& words) {
 
 } // namespace
 
-ProtocolHandler::ProtocolHandler(RelayCollaborators collaborators) : m_with(collaborators) {
-    m_gameState.lastEnd = kEnds;
-}
+ProtocolHandler::ProtocolHandler(RelayCollaborators collaborators)
+    : m_with(collaborators), m_gameState(EmptySheet()) {}
 
 bool ProtocolHandler::isInboxHeld() const {
     return !m_inbox.empty() || m_waitingForReady;
@@ -201,8 +201,7 @@ void ProtocolHandler::ShowNewGame(std::string_view text) {
     m_with.display.ShowText(ControlId::YellowName, PrintableText(second));
     // A new game starts on an empty sheet, in the first end, with an empty
     // score board, whatever the last game left.
-    m_gameState = GameState{};
-    m_gameState.lastEnd = kEnds;
+    m_gameState = EmptySheet();
     m_with.display.ClearScoreBoard();
     ShowPosition();
 }
@@ -243,10 +242,11 @@ void ProtocolHandler::ReadState(std::string_view text) {
 }
 
 void ProtocolHandler::ReadScores(std::string_view text) {
-    const std::vector<std::string> scores = Arguments(text, kEnds, kTextSlot);
-    for (std::size_t i = 0; i < scores.size(); ++i) {
-        m_gameState.endScores[i] = ReadInteger(scores[i]);
+    std::vector<int> scores;
+    for (const std::string& word : Arguments(text, kEnds, kTextSlot)) {
+        scores.push_back(ReadInteger(word));
     }
+    ApplyEndScores(m_gameState, scores);
     m_with.display.RequestRepaint(m_gameState);
 }
 

@@ -96,7 +96,7 @@ private:
     void ShowPosition();
 
     RelayCollaborators m_with;
-    GameState m_gameState{};
+    GameState m_gameState;
     float m_shotRandom = 0.0f;
     bool m_replayRunning = false;
     bool m_waitingForReady = false;

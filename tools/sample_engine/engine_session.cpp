@@ -1,5 +1,6 @@
 #include "engine_session.h"
 
+#include "game_rules.h"
 #include "match_numbers.h"
 #include "message_framing.h"
 #include "protocol_words.h"
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <iterator>
 #include <utility>
+#include <vector>
 
 namespace sample_engine {
 
@@ -18,12 +20,6 @@ namespace {
 using skerrow::kEnds;
 using skerrow::kStonesPerEnd;
 using skerrow::kStonesPerSide;
-
-GameState ClearedPosition() {
-    GameState state{};
-    state.lastEnd = kEnds;
-    return state;
-}
 
 // Word `index` of the message as a number; nothing when the word is missing.
 std::optional<float> RealWord(std::string_view message, std::size_t index) {
@@ -67,7 +63,7 @@ std::chrono::milliseconds ThinkingTime(const GameState& state, long long remaini
 
 EngineSession::EngineSession(EngineOptions options, ShotChooser::Clock clock)
     : m_options(options), m_chooser(options.randomSize, std::move(clock)), m_rng(options.seed),
-      m_state(ClearedPosition()) {}
+      m_state(skerrow::EmptySheet()) {}
 
 std::optional<std::string> EngineSession::HandleMessage(std::string_view message) {
     const std::string word = GetToken(message, 0).value_or("");
@@ -75,7 +71,7 @@ std::optional<std::string> EngineSession::HandleMessage(std::string_view message
         return "READYOK";
     }
     if (SameWord(word, "NEWGAME")) {
-        m_state = ClearedPosition();
+        m_state = skerrow::EmptySheet();
     } else if (SameWord(word, "POSITION")) {
         // As many stones as there are pairs of numbers; the shot number comes
         // with the SETSTATE that follows.
@@ -103,13 +99,15 @@ std::optional<std::string> EngineSession::HandleMessage(std::string_view message
         // these by colour (positive for red), not by the order of delivery
         // as the library does; the choice of a shot reads only the entry of
         // the current end, which every simulation rewrites.
-        for (std::size_t i = 0; i < std::size(m_state.endScores); ++i) {
-            const std::optional<int> score = IntegerWord(message, i + 1);
+        std::vector<int> scores;
+        for (std::size_t i = 1; i <= static_cast<std::size_t>(kEnds); ++i) {
+            const std::optional<int> score = IntegerWord(message, i);
             if (!score) {
                 break;
             }
-            m_state.endScores[i] = *score;
+            scores.push_back(*score);
         }
+        skerrow::ApplyEndScores(m_state, scores);
     } else if (SameWord(word, "GO")) {
         return BestShot(message);
     }

@@ -9,6 +9,7 @@
 
 #include "command_line.h"
 #include "engine_session.h"
+#include "game_rules.h"
 #include "match_numbers.h"
 #include "shot_chooser.h"
 
@@ -22,6 +23,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
 using sample_engine::DrawToTheTee;
 using sample_engine::ReadNumber;
@@ -30,10 +32,8 @@ using sample_engine::ShotChooser;
 namespace {
 
 using skerrow::kEnds;
+using skerrow::kRed;
 using skerrow::kStonesPerEnd;
-
-constexpr int kRed = 0;
-constexpr int kYellow = 1;
 
 constexpr std::string_view kUsage =
     "Usage: engine-series [--games G] [--ends E] [--max-think-ms MS] [--seed N]\n"
@@ -96,17 +96,14 @@ struct GameResult {
 
 GameResult PlayGame(const SeriesOptions& options, bool sampleIsRed, const ShotChooser& chooser,
                     std::mt19937& rng) {
-    GameResult result;
-    GameState state{};
-    state.lastEnd = options.ends;
+    std::vector<int> redScores;
+    GameState state = skerrow::EmptySheet(options.ends);
     int firstToDeliver = kRed;
     for (int end = 0; end < options.ends; ++end) {
         state.currentEnd = end;
         state.shotNumber = 0;
         state.turnFlag = firstToDeliver;
-        for (StonePosition& stone : state.stones) {
-            stone = {0.0f, 0.0f};
-        }
+        skerrow::ClearSheet(state);
         for (int shot = 0; shot < kStonesPerEnd; ++shot) {
             const bool sampleToPlay = (state.turnFlag == kRed) == sampleIsRed;
             const ShotVec delivery =
@@ -116,15 +113,12 @@ GameResult PlayGame(const SeriesOptions& options, bool sampleIsRed, const ShotCh
             // As on the match server: the library adds the delivery error.
             Simulation(&state, delivery, options.randomSize, nullptr, -1);
         }
-        // A positive end score counts for the side that delivered first.
-        const int score = state.endScores[end];
-        const int scorer = score > 0 ? firstToDeliver : 1 - firstToDeliver;
-        if (score != 0) {
-            (scorer == kRed ? result.red : result.yellow) += std::abs(score);
-            firstToDeliver = scorer;
-        }
+        const int endScore = state.endScores[end];
+        redScores.push_back(skerrow::RedScore(firstToDeliver, endScore));
+        firstToDeliver = skerrow::FirstToDeliverNext(firstToDeliver, endScore);
     }
-    return result;
+    const skerrow::Points points = skerrow::Tally(redScores);
+    return {static_cast<int>(points.red), static_cast<int>(points.yellow)};
 }
 
 } // namespace

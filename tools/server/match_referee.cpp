@@ -5,7 +5,6 @@
 #include "protocol_words.h"
 #include "server_messages.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace skerrow {
@@ -60,8 +59,7 @@ void MatchReferee::Start() {
 
 void MatchReferee::StartGame() {
     m_redSeat = m_gameIndex % 2;
-    m_state = GameState{};
-    m_state.lastEnd = m_config.ends;
+    m_state = EmptySheet(m_config.ends);
     m_firstColour = kRed;
     m_redScores.clear();
     m_remainingMs = {m_config.thinkingMs, m_config.thinkingMs};
@@ -209,7 +207,7 @@ void MatchReferee::PlayOn() {
             FinishGame({});
             return;
         }
-        const int colour = m_firstColour ^ (m_state.shotNumber & 1);
+        const int colour = ColourToDeliver(m_firstColour, m_state.shotNumber);
         m_state.turnFlag = colour;
         SendBoth(FormatPosition(m_state));
         SendBoth(FormatSetState(m_state.shotNumber, m_state.currentEnd, m_config.ends, colour));
@@ -306,29 +304,17 @@ void MatchReferee::PlayStone(int colour, std::optional<ShotVec> asked, std::stri
 }
 
 void MatchReferee::CloseEnd(int end) {
-    // The library counts the end for the side that delivered first in it.
-    const int firstScore = m_state.endScores[end];
-    m_redScores.push_back(m_firstColour == kRed ? firstScore : -firstScore);
+    const int endScore = m_state.endScores[end];
+    m_redScores.push_back(RedScore(m_firstColour, endScore));
     SendBoth(FormatScore(m_redScores));
-    int red = 0;
-    int yellow = 0;
-    for (const int score : m_redScores) {
-        red += std::max(score, 0);
-        yellow += std::max(-score, 0);
-    }
+    const Points points = Tally(m_redScores);
     Record(Event("score")
                .Integer("end", end)
                .Raw("scores", IntegersJson(m_redScores))
-               .Integer("red", red)
-               .Integer("yellow", yellow));
-    // The side that scored delivers first in the next end; after a blank end
-    // the order stays.
-    if (firstScore < 0) {
-        m_firstColour ^= 1;
-    }
-    for (StonePosition& stone : m_state.stones) {
-        stone = {0.0f, 0.0f};
-    }
+               .Integer("red", points.red)
+               .Integer("yellow", points.yellow));
+    m_firstColour = FirstToDeliverNext(m_firstColour, endScore);
+    ClearSheet(m_state);
 }
 
 void MatchReferee::FinishGame(const std::array<std::optional<std::string>, 2>& forfeits) {
@@ -336,10 +322,8 @@ void MatchReferee::FinishGame(const std::array<std::optional<std::string>, 2>& f
     GameResult result;
     result.game = m_gameIndex + 1;
     result.names = {NameOf(kRed), NameOf(kYellow)};
-    for (const int score : m_redScores) {
-        result.points[kRed] += std::max(score, 0);
-        result.points[kYellow] += std::max(-score, 0);
-    }
+    const Points points = Tally(m_redScores);
+    result.points = {points.red, points.yellow};
     result.forfeited = {forfeits[kRed].has_value(), forfeits[kYellow].has_value()};
     std::string outcome;
     if (result.forfeited[kRed] || result.forfeited[kYellow]) {

@@ -6,6 +6,7 @@
 // lines, through a RefereeHost, and reads the time from a MatchClock. Every
 // call returns at once; nothing waits.
 
+#include "game_rules.h"
 #include "json_line.h"
 #include "match_numbers.h"
 #include "referee_ports.h"
@@ -21,10 +22,6 @@
 #include <vector>
 
 namespace skerrow {
-
-// The colours, also the turn numbers of SETSTATE.
-inline constexpr int kRed = 0;
-inline constexpr int kYellow = 1;
 
 // How a match is played.
 struct MatchConfig {
@@ -46,7 +43,7 @@ struct GameResult {
     int game = 0;
     // By colour (kRed, kYellow).
     std::array<std::string, 2> names;
-    std::array<int, 2> points{};
+    std::array<std::int64_t, 2> points{};
     // By colour: the side lost the game by disconnecting or not answering ISREADY.
     std::array<bool, 2> forfeited{};
     // The winning colour; none for a draw, or when both sides forfeited.
@@ -134,8 +131,8 @@ private:
 
     // The match so far.
     std::vector<GameResult> m_results;
-    std::array<int, 2> m_wins{};   // by seat
-    std::array<int, 2> m_points{}; // by seat
+    std::array<int, 2> m_wins{};            // by seat
+    std::array<std::int64_t, 2> m_points{}; // by seat
     int m_drawn = 0;
 };
 
