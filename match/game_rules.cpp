@@ -54,6 +54,18 @@ void ApplyEndScores(GameState& state, std::span<const int> scores) {
     std::copy_n(scores.begin(), count, std::begin(state.endScores));
 }
 
+void ApplySetState(GameState& state, const SetState& setState) {
+    state.shotNumber = setState.shot;
+    state.currentEnd = setState.end;
+    state.lastEnd = setState.lastEnd;
+    state.turnFlag = setState.turn;
+}
+
+void PlaceStones(GameState& state, std::span<const StonePosition> stones) {
+    const std::size_t count = std::min(stones.size(), std::size(state.stones));
+    std::copy_n(stones.begin(), count, std::begin(state.stones));
+}
+
 bool IsUnplayedEnd(int end, int lastEnd) {
     return lastEnd >= 1 && lastEnd < kEnds && end > lastEnd;
 }

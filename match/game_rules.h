@@ -9,6 +9,7 @@
 // counts for red (SCORE's results are positive when red scored).
 
 #include "match_numbers.h"
+#include "protocol_messages.h"
 
 #include <tarnwick/tarnwick.h>
 
@@ -62,6 +63,15 @@ Points Tally(std::span<const int> redScores);
 // from the first): entry i becomes scores[i], for at most kEnds entries; the
 // entries after the last one given keep their values.
 void ApplyEndScores(GameState& state, std::span<const int> scores);
+
+// The position's turn after a SETSTATE: its shot number, end, number of ends
+// and side to deliver, in that order; the stones and results stay.
+void ApplySetState(GameState& state, const SetState& setState);
+
+// The stones a POSITION or SETPOSITION gives: stone i takes stones[i], for at
+// most kStonesPerEnd stones; the stones after the last one given keep their
+// places.
+void PlaceStones(GameState& state, std::span<const StonePosition> stones);
 
 // True for an end (counted from 1) that a game of `lastEnd` ends never
 // reaches: only games of 1 to kEnds - 1 ends have such ends. The score boards

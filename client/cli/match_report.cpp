@@ -2,9 +2,11 @@
 
 #include "game_rules.h"
 #include "printable_text.h"
+#include "protocol_messages.h"
 #include "protocol_words.h"
 
 #include <algorithm>
+#include <variant>
 
 namespace skerrow {
 
@@ -19,30 +21,21 @@ std::string Totals(const std::string& red, std::int64_t redTotal, const std::str
 } // namespace
 
 std::optional<std::string> MatchReport::Observe(std::string_view message) {
-    const std::string_view text = message.substr(0, message.find('\n'));
-    const std::string word = GetToken(text, 0).value_or(std::string());
-    if (SameWord(word, "NEWGAME")) {
-        m_red = PrintableText(GetToken(text, 1, kTextSlot).value_or(std::string()));
-        m_yellow = PrintableText(GetToken(text, 2, kTextSlot).value_or(std::string()));
+    const ParseResult parsed = Parse(CutAtLineEnd(message));
+    if (const auto* newGame = std::get_if<NewGame>(&parsed)) {
+        m_red = PrintableText(newGame->red);
+        m_yellow = PrintableText(newGame->yellow);
         m_redTotal = 0;
         m_yellowTotal = 0;
         m_gameOver = false;
         m_scores.clear();
         return "Game started: " + m_red + " (red) against " + m_yellow + " (yellow)";
     }
-    if (SameWord(word, "SCORE")) {
-        std::vector<int> scores;
-        for (int i = 1; i <= kEnds; ++i) {
-            const std::optional<std::string> value = GetToken(text, i, kTextSlot);
-            if (!value) {
-                break;
-            }
-            scores.push_back(ReadInteger(*value));
-        }
-        if (scores.empty()) {
+    if (const auto* score = std::get_if<Score>(&parsed)) {
+        if (score->redScores.empty()) {
             return std::nullopt;
         }
-        m_scores = std::move(scores);
+        m_scores = score->redScores;
         const Points points = Tally(m_scores);
         m_redTotal = points.red;
         m_yellowTotal = points.yellow;
@@ -53,13 +46,11 @@ std::optional<std::string> MatchReport::Observe(std::string_view message) {
         return "End " + std::to_string(m_scores.size()) + ": " + result + "; " +
                Totals(m_red, m_redTotal, m_yellow, m_yellowTotal);
     }
-    if (SameWord(word, "SETSTATE")) {
-        if (const std::optional<std::string> lastEnd = GetToken(text, 3)) {
-            m_lastEnd = ReadInteger(*lastEnd);
-        }
+    if (const auto* setState = std::get_if<SetState>(&parsed)) {
+        m_lastEnd = setState->lastEnd;
         return std::nullopt;
     }
-    if (SameWord(word, "GAMEOVER")) {
+    if (std::holds_alternative<GameOver>(parsed)) {
         m_gameOver = true;
         return "Game over: " + Totals(m_red, m_redTotal, m_yellow, m_yellowTotal) + "\n" +
                ScoreBoard();

@@ -2,8 +2,8 @@
 
 #include "match_numbers.h"
 #include "message_framing.h"
+#include "protocol_messages.h"
 #include "protocol_words.h"
-#include "server_messages.h"
 
 #include <utility>
 
@@ -80,8 +80,8 @@ void MatchReferee::StartGame() {
                .Integer("ends", m_config.ends)
                .Real("random", m_config.randomSize)
                .Integer("thinkingMs", m_config.thinkingMs));
-    SendBoth("NEWGAME " + red + " " + yellow);
-    SendBoth("ISREADY");
+    SendBoth(Format(NewGame{red, yellow}));
+    SendBoth(Format(IsReady{}));
     m_phase = Phase::WaitingForReady;
     m_readyDeadlineMs = Now() + m_config.readyMs;
     m_host.SetAlarm(m_config.readyMs);
@@ -91,8 +91,10 @@ void MatchReferee::OnMessage(int seat, std::string_view message, std::int64_t re
     if (m_phase == Phase::Over || seat < 0 || seat > 1 || !m_connected[seat]) {
         return;
     }
+    // Every player's message is judged strictly, as docs/protocol.md says.
+    const ParseResult parsed = Parse(message, Reading::Strict);
     const std::string_view text = TrimEnd(message);
-    const bool readyWord = HasCommandWord(text, "READYOK");
+    const bool readyWord = std::holds_alternative<ReadyOk>(parsed);
     if (m_phase == Phase::WaitingForReady && readyWord && !m_ready[seat]) {
         m_ready[seat] = true;
         Record(Event("ready").String("side", ColourName(ColourOf(seat))));
@@ -107,7 +109,8 @@ void MatchReferee::OnMessage(int seat, std::string_view message, std::int64_t re
     // a message that arrived before the side was asked.
     if (m_phase == Phase::WaitingForAnswer && seat == SeatOf(m_toDeliver) && !text.empty() &&
         !readyWord && receivedMs >= m_askedAtMs) {
-        TakeAnswer(text, receivedMs);
+        const BestShot* delivery = std::get_if<BestShot>(&parsed);
+        TakeAnswer(text, delivery ? std::optional(delivery->shot) : std::nullopt, receivedMs);
         return;
     }
     Ignore(seat, text);
@@ -202,15 +205,15 @@ void MatchReferee::PlayOn() {
             // The position after the last end (an empty sheet, the end count
             // at the number of ends), so that a client's score board fills in
             // the last end too before the game is over.
-            SendBoth(FormatPosition(m_state));
-            SendBoth(FormatSetState(0, m_state.currentEnd, m_config.ends, m_firstColour));
+            SendBoth(Format(PositionOf(m_state)));
+            SendBoth(Format(SetState{0, m_state.currentEnd, m_config.ends, m_firstColour}));
             FinishGame({});
             return;
         }
         const int colour = ColourToDeliver(m_firstColour, m_state.shotNumber);
         m_state.turnFlag = colour;
-        SendBoth(FormatPosition(m_state));
-        SendBoth(FormatSetState(m_state.shotNumber, m_state.currentEnd, m_config.ends, colour));
+        SendBoth(Format(PositionOf(m_state)));
+        SendBoth(Format(SetState{m_state.shotNumber, m_state.currentEnd, m_config.ends, colour}));
         Record(Event("position")
                    .Integer("end", m_state.currentEnd)
                    .Integer("shot", m_state.shotNumber)
@@ -223,7 +226,7 @@ void MatchReferee::PlayOn() {
         m_toDeliver = colour;
         m_askedAtMs = Now();
         m_phase = Phase::WaitingForAnswer;
-        m_host.SendTo(SeatOf(colour), FormatGo(m_remainingMs[kRed], m_remainingMs[kYellow]));
+        m_host.SendTo(SeatOf(colour), Format(Go{m_remainingMs[kRed], m_remainingMs[kYellow]}));
         Record(Event("go")
                    .String("side", ColourName(colour))
                    .Integer("redMs", m_remainingMs[kRed])
@@ -232,7 +235,8 @@ void MatchReferee::PlayOn() {
     }
 }
 
-void MatchReferee::TakeAnswer(std::string_view text, std::int64_t receivedMs) {
+void MatchReferee::TakeAnswer(std::string_view text, std::optional<ShotVec> shot,
+                              std::int64_t receivedMs) {
     const int colour = m_toDeliver;
     const std::int64_t used = receivedMs - m_askedAtMs;
     m_host.SetAlarm(std::nullopt);
@@ -243,7 +247,6 @@ void MatchReferee::TakeAnswer(std::string_view text, std::int64_t receivedMs) {
         return;
     }
     m_remainingMs[colour] -= used;
-    const std::optional<ShotVec> shot = ParseDelivery(text);
     Record(Event("answer")
                .String("side", ColourName(colour))
                .String("text", text)
@@ -289,7 +292,7 @@ void MatchReferee::PlayStone(int colour, std::optional<ShotVec> asked, std::stri
         played = kNoDelivery;
         Simulation(&m_state, kNoDelivery, 0.0f, &played, -1);
     }
-    SendBoth(FormatRunShot(played));
+    SendBoth(Format(RunShot{played}));
     Record(Event("shot")
                .String("side", ColourName(colour))
                .Integer("end", end)
@@ -306,7 +309,7 @@ void MatchReferee::PlayStone(int colour, std::optional<ShotVec> asked, std::stri
 void MatchReferee::CloseEnd(int end) {
     const int endScore = m_state.endScores[end];
     m_redScores.push_back(RedScore(m_firstColour, endScore));
-    SendBoth(FormatScore(m_redScores));
+    SendBoth(Format(Score{m_redScores}));
     const Points points = Tally(m_redScores);
     Record(Event("score")
                .Integer("end", end)
@@ -351,7 +354,7 @@ void MatchReferee::FinishGame(const std::array<std::optional<std::string>, 2>& f
 
     for (int seat = 0; seat < 2; ++seat) {
         if (m_connected[seat]) {
-            m_host.SendTo(seat, "GAMEOVER");
+            m_host.SendTo(seat, Format(GameOver{}));
         }
     }
     JsonLine line = Event("gameover")

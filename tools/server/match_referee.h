@@ -90,7 +90,9 @@ private:
 
     void StartGame();
     void PlayOn();
-    void TakeAnswer(std::string_view text, std::int64_t receivedMs);
+    // The answer `text` to GO, with the delivery it names if it is a valid
+    // one.
+    void TakeAnswer(std::string_view text, std::optional<ShotVec> shot, std::int64_t receivedMs);
     // A message from `seat` that nothing asked for (`text` is none for an
     // over-long one): counted, recorded while few, and the player cut off
     // past the limits.

@@ -4,8 +4,7 @@
 // result is fixed.
 #include "match_numbers.h"
 #include "match_referee.h"
-#include "protocol_words.h"
-#include "server_messages.h"
+#include "protocol_messages.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -106,7 +105,7 @@ using Strategy = std::function<std::string(int seat, const Turn& turn)>;
 std::string DrawToTee() {
     ShotVec shot{};
     CreateShot({kTeeX, kTeeY, 0}, &shot);
-    return "BESTSHOT " + FormatReal(shot.vx) + " " + FormatReal(shot.vy) + " 0";
+    return Format(BestShot{shot});
 }
 
 // Draws to the tee with `colour`'s first stone in the ends listed, throws
@@ -179,7 +178,7 @@ TEST_F(Referee, PlaysAOneEndGameInTheDocumentedOrder) {
         for (int shot = 0; shot < 16; ++shot) {
             const int colour = shot % 2;
             expected.push_back("POSITION");
-            expected.push_back(FormatSetState(shot, 0, 1, colour));
+            expected.push_back(Format(SetState{shot, 0, 1, colour}));
             if (colour == seat) {
                 expected.push_back("GO");
             }
@@ -187,7 +186,7 @@ TEST_F(Referee, PlaysAOneEndGameInTheDocumentedOrder) {
         }
         expected.push_back("SCORE 1");
         expected.push_back("POSITION");
-        expected.push_back(FormatSetState(0, 1, 1, kRed));
+        expected.push_back(Format(SetState{0, 1, 1, kRed}));
         expected.push_back("GAMEOVER");
         std::vector<std::string> words;
         for (const std::string& message : m_host.sent[seat]) {

@@ -6,8 +6,7 @@
 #include "match_numbers.h"
 #include "match_server.h"
 #include "message_framing.h"
-#include "protocol_words.h"
-#include "server_messages.h"
+#include "protocol_messages.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -53,7 +52,7 @@ constexpr long kMostServerKiB = 40 * 1024;
 std::string DrawToTee() {
     ShotVec shot{};
     CreateShot({kTeeX, kTeeY, 0}, &shot);
-    return "BESTSHOT " + FormatReal(shot.vx) + " " + FormatReal(shot.vy) + " 0";
+    return Format(BestShot{shot});
 }
 
 // A player on a socket: sends its first message, if any, on connecting, answers
