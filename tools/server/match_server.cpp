@@ -299,7 +299,7 @@ void MatchServer::StartMatch() {
     ReportRefusals();
     Note(m_names[0] + " and " + m_names[1] + " play");
     RefereeHost& host = *this;
-    m_referee = std::make_unique<MatchReferee>(m_options.match, m_names, host, m_clock);
+    m_referee = std::make_unique<MatchReferee>(m_options.match, m_names, host, m_clock, m_shots);
     m_referee->Start();
 }
 

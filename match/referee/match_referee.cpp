@@ -46,8 +46,8 @@ std::string IntegersJson(const std::vector<int>& values) {
 } // namespace
 
 MatchReferee::MatchReferee(const MatchConfig& config, std::array<std::string, 2> names,
-                           RefereeHost& host, const MatchClock& clock)
-    : m_config(config), m_names(std::move(names)), m_host(host), m_clock(clock) {}
+                           RefereeHost& host, const MatchClock& clock, ShotPlayer& shots)
+    : m_config(config), m_names(std::move(names)), m_host(host), m_clock(clock), m_shots(shots) {}
 
 std::int64_t MatchReferee::Now() const {
     return m_clock.NowMs();
@@ -286,11 +286,11 @@ void MatchReferee::PlayStone(int colour, std::optional<ShotVec> asked, std::stri
     const float randomSize = asked ? m_config.randomSize : 0.0f;
     ShotVec played = requested;
     const GameState before = m_state;
-    if (Simulation(&m_state, requested, randomSize, &played, -1) != 1) {
+    if (!m_shots.Play(m_state, requested, randomSize, played)) {
         // Not expected for a checked delivery; the game goes on without it.
         m_state = before;
         played = kNoDelivery;
-        Simulation(&m_state, kNoDelivery, 0.0f, &played, -1);
+        m_shots.Play(m_state, kNoDelivery, 0.0f, played);
     }
     SendBoth(Format(RunShot{played}));
     Record(Event("shot")

@@ -28,6 +28,19 @@ public:
     std::int64_t now = 50000;
 };
 
+// The physics library, unless told to refuse a delivery.
+class Shots final : public ShotPlayer {
+public:
+    bool Play(GameState& state, ShotVec shot, float randomSize, ShotVec& played) override {
+        if (refuseNext) {
+            refuseNext = false;
+            return false;
+        }
+        return Simulation(&state, shot, randomSize, &played, -1) == 1;
+    }
+    bool refuseNext = false;
+};
+
 // The turn a player was last told of by SETSTATE.
 struct Turn {
     int shot = 0;
@@ -121,7 +134,7 @@ protected:
     void Begin(MatchConfig config) {
         config.randomSize = 0.0f;
         m_referee = std::make_unique<MatchReferee>(
-            config, std::array<std::string, 2>{"Alice", "Bob"}, m_host, m_clock);
+            config, std::array<std::string, 2>{"Alice", "Bob"}, m_host, m_clock, m_shots);
         m_referee->Start();
     }
 
@@ -152,6 +165,7 @@ protected:
 
     FakeClock m_clock;
     FakeHost m_host;
+    Shots m_shots;
     std::unique_ptr<MatchReferee> m_referee;
 };
 
@@ -364,6 +378,19 @@ TEST_F(Referee, AnAnswerThatArrivesAsTheClockRunsOutCountsAsATimeOut) {
     const std::vector<QJsonObject> timeouts = m_host.Events("timeout");
     ASSERT_EQ(timeouts.size(), 1u);
     EXPECT_EQ(timeouts[0].value("text").toString().toStdString(), DrawToTee());
+}
+
+TEST_F(Referee, ADeliveryTheLibraryRefusesIsPlayedShortOfPlayAndTheGameGoesOn) {
+    Begin({.ends = 1, .games = 1});
+    BothReady();
+    m_shots.refuseNext = true;
+    Answer(0, DrawToTee());
+    EXPECT_EQ(m_host.Sent(1, "RUNSHOT"), std::vector<std::string>{kNoDeliveryPlayed});
+    EXPECT_EQ(m_host.asked, 1);
+    const QJsonObject shot = m_host.Events("shot").at(0);
+    EXPECT_EQ(shot.value("reason").toString(), "answer");
+    EXPECT_FALSE(shot.value("asked").isNull());
+    EXPECT_EQ(shot.value("played").toObject().value("vy").toDouble(), 0.0);
 }
 
 class GarbageAnswer : public Referee, public ::testing::WithParamInterface<const char*> {};

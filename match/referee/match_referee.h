@@ -3,8 +3,9 @@
 // The rules of a match between two players, without sockets or timers: the
 // referee turns what happens (a message from a player, a lost connection, the
 // alarm it asked for) into messages to each player, record lines and result
-// lines, through a RefereeHost, and reads the time from a MatchClock. Every
-// call returns at once; nothing waits.
+// lines, through a RefereeHost, reads the time from a MatchClock and plays
+// every delivery through a ShotPlayer. Every call returns at once; nothing
+// waits. The match server and engine-series play by it.
 
 #include "game_rules.h"
 #include "json_line.h"
@@ -55,10 +56,10 @@ struct GameResult {
 class MatchReferee {
 public:
     // `names`: the players' display names by seat (the order of login); the
-    // player in seat 0 plays red in the first game. `host` and `clock` must
-    // outlive the referee.
+    // player in seat 0 plays red in the first game. `host`, `clock` and
+    // `shots` must outlive the referee.
     MatchReferee(const MatchConfig& config, std::array<std::string, 2> names, RefereeHost& host,
-                 const MatchClock& clock);
+                 const MatchClock& clock, ShotPlayer& shots);
     MatchReferee(const MatchReferee&) = delete;
     MatchReferee& operator=(const MatchReferee&) = delete;
 
@@ -112,6 +113,7 @@ private:
     std::array<std::string, 2> m_names;
     RefereeHost& m_host;
     const MatchClock& m_clock;
+    ShotPlayer& m_shots;
 
     Phase m_phase = Phase::WaitingForReady;
     std::array<bool, 2> m_connected{true, true}; // by seat

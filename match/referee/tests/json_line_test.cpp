@@ -1,5 +1,5 @@
-// The record lines and the record file names.
-#include "game_record_file.h"
+// The record lines: one valid JSON object each, whatever a player sent. Qt's
+// JSON reader judges them, independent of the writer.
 #include "json_line.h"
 
 #include <QJsonArray>
@@ -7,9 +7,6 @@
 #include <QJsonObject>
 
 #include <gtest/gtest.h>
-
-#include <cmath>
-#include <sstream>
 
 using namespace skerrow;
 
@@ -44,14 +41,6 @@ TEST(RecordLines, EscapeEveryControlCharacterSoThatATerminalShowsThemAsText) {
     // stay as they are.
     EXPECT_EQ(JsonLine::Quote("a\x1B[2J\x7F\xC2\x9B\xC2\xA0\xE5\xA4\xAA"),
               "\"a\\u001b[2J\\u007f\\u009b\xC2\xA0\xE5\xA4\xAA\"");
-}
-
-TEST(RecordFiles, NamesKeepOnlyPlainCharacters) {
-    EXPECT_EQ(GameRecordFile::FileName(1, "Alice", "Bob"), "game-1-Alice-Bob.jsonl");
-    EXPECT_EQ(GameRecordFile::FileName(12, "../etc/x y", "\xE5\xA4\xAA-b_c"),
-              "game-12-___etc_x_y-___-b_c.jsonl");
-    EXPECT_EQ(GameRecordFile::FileName(2, "", std::string(40, 'z')),
-              QString("game-2-_-") + QString(32, 'z') + ".jsonl");
 }
 
 } // namespace
