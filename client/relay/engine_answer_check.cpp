@@ -1,5 +1,6 @@
 #include "engine_answer_check.h"
 
+#include "protocol_handler.h"
 #include "protocol_messages.h"
 
 #include <string>
@@ -8,13 +9,6 @@
 namespace skerrow {
 
 namespace {
-
-// The words an engine writes to the relay itself; they never reach the
-// server.
-bool IsHandledByTheRelay(Command command) {
-    return command == Command::SetRand || command == Command::SetState ||
-           command == Command::SetPosition || command == Command::DrawShot;
-}
 
 // The server takes a line as the answer to ISREADY when it reads a READYOK.
 bool IsReadyAnswer(std::string_view line) {
@@ -60,7 +54,8 @@ std::optional<RelayNotice> EngineAnswerCheck::Report(RelayNotice::Kind kind, std
 }
 
 std::optional<RelayNotice> EngineAnswerCheck::OnEngineLine(std::string_view line) {
-    if (IsHandledByTheRelay(CommandOf(line))) {
+    // The words that the relay keeps for itself never reach the server.
+    if (ProtocolHandler::KeepsForItself(CommandOf(line), /*engineRunning=*/true)) {
         return std::nullopt;
     }
     switch (m_due) {

@@ -142,45 +142,34 @@ void ProtocolHandler::ShowServerMessage(std::string_view text) {
     // nothing to wait for.
 }
 
+bool ProtocolHandler::KeepsForItself(Command command, bool engineRunning) {
+    return command == Command::SetRand || command == Command::SetState ||
+           command == Command::SetPosition || command == Command::DrawShot ||
+           (command == Command::BestShot && !engineRunning);
+}
+
 void ProtocolHandler::HandleLocalMessage(std::string_view text) {
     m_with.log.WriteLine(kClientPrefix, text);
-    // The words the relay keeps for itself do nothing when they lack
-    // something; they never reach the server.
     const ParseResult parsed = Parse(text);
-    switch (CommandOf(parsed)) {
-    case Command::SetRand:
-        SetRandomSize(parsed);
+    if (!KeepsForItself(CommandOf(parsed), m_with.engine.IsEngineRunning())) {
+        // Everything else, the engine's deliveries included, goes to the
+        // server as it came; without a link it is dropped.
+        m_with.server.SendToServer(text);
         return;
-    case Command::SetState:
-        if (const auto* setState = std::get_if<SetState>(&parsed)) {
-            ShowState(*setState);
-        }
-        return;
-    case Command::SetPosition:
-        if (const auto* setPosition = std::get_if<SetPosition>(&parsed)) {
-            ShowStones(setPosition->stones);
-        }
-        return;
-    case Command::DrawShot:
-        if (const auto* drawShot = std::get_if<DrawShot>(&parsed)) {
-            ShowPlannedDraw(drawShot->target);
-        }
-        return;
-    case Command::BestShot:
-        if (!m_with.engine.IsEngineRunning()) {
-            // The user's target point, turned into a delivery.
-            if (const auto* bestShot = std::get_if<BestShot>(&parsed)) {
-                SendPlannedDelivery(TargetOf(*bestShot));
-            }
-            return;
-        }
-        break;
-    default:
-        break;
     }
-    // Everything else, the engine's deliveries included, goes to the server
-    // as it came; without a link it is dropped.
-    m_with.server.SendToServer(text);
+    // The words the relay keeps do nothing when they lack something.
+    if (CommandOf(parsed) == Command::SetRand) {
+        SetRandomSize(parsed);
+    } else if (const auto* setState = std::get_if<SetState>(&parsed)) {
+        ShowState(*setState);
+    } else if (const auto* setPosition = std::get_if<SetPosition>(&parsed)) {
+        ShowStones(setPosition->stones);
+    } else if (const auto* drawShot = std::get_if<DrawShot>(&parsed)) {
+        ShowPlannedDraw(drawShot->target);
+    } else if (const auto* bestShot = std::get_if<BestShot>(&parsed)) {
+        // The user's target point, turned into a delivery.
+        SendPlannedDelivery(TargetOf(*bestShot));
+    }
 }
 
 void ProtocolHandler::OpenGameLog(const NewGame& newGame, std::string_view text) {

@@ -54,6 +54,11 @@ public:
     // held messages go on.
     void OnReadyAnswered();
 
+    // True for a word from the engine or the user that the relay acts on
+    // itself and never sends on: SETRAND, SETSTATE, SETPOSITION, DRAWSHOT,
+    // and BESTSHOT while no engine runs (then it names the user's target).
+    static bool KeepsForItself(Command command, bool engineRunning);
+
     // The position on show.
     const GameState& gameState() const { return m_gameState; }
     // Random size handed to the next replay.
