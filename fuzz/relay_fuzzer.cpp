@@ -1,6 +1,8 @@
-// Feeds arbitrary bytes to the relay's protocol core: the word and number
-// readers, and a ProtocolHandler wired to fakes that check, on every call,
-// what must hold whatever the server, the engine or the user sends.
+// Feeds arbitrary bytes to the protocol's parser and to the relay's protocol
+// core together: the word and number readers, both readings of Parse, Format,
+// and a ProtocolHandler (which reads every message with Parse) wired to fakes
+// that check, on every call, what must hold whatever the server, the engine
+// or the user sends.
 //
 // An input is a list of records, one per line. The first byte of a record
 // says what happens:
@@ -16,9 +18,10 @@
 //            (from inside AskReady, as a front end without a user does)
 // In a text, "\n" stands for a newline, "\0" for a zero byte and "\\" for a
 // backslash, so that a record can carry every byte. The text of every record
-// also goes through the word and number readers.
+// also goes through the word and number readers and through Parse.
 
 #include "protocol_handler.h"
+#include "protocol_messages.h"
 #include "protocol_words.h"
 #include "relay_ports.h"
 
@@ -179,6 +182,50 @@ void CheckWords(std::string_view text) {
 }
 
 // ---------------------------------------------------------------------------
+// The parser's two readings and the formatter
+
+// The length of the longest word of `text`.
+std::size_t LongestWord(std::string_view text) {
+    std::size_t longest = 0;
+    for (std::size_t index = 0;; ++index) {
+        const std::optional<std::string> word = GetToken(text, index, text.size() + 1);
+        if (!word) {
+            return longest;
+        }
+        longest = std::max(longest, word->size());
+    }
+}
+
+void CheckMessages(std::string_view text) {
+    const ParseResult lenient = Parse(text, Reading::Lenient);
+    const ParseResult strict = Parse(text, Reading::Strict);
+    Require(CommandOf(lenient) == CommandOf(text),
+            "the lenient reading names another command than the client's word", text);
+    const std::optional<Message> judged = MessageOf(strict);
+    if (!judged) {
+        return;
+    }
+    // What the server takes, a client reads as the same message where
+    // nothing trails (a client keeps a carriage return, the server drops
+    // it), with the same values wherever no word is cut to its slot.
+    const std::string written = Format(*judged);
+    if (TrimEnd(text) == text) {
+        Require(CommandOf(lenient) == CommandOf(strict), "the two readings name other commands",
+                text);
+        const std::optional<Message> read = MessageOf(lenient);
+        Require(LongestWord(text) >= kWordSlot || (read && Format(*read) == written),
+                "the two readings read other values", text);
+    }
+    // What is written reads back as itself (unless the text ends in a blank
+    // that the strict reading trims: a name taken for a missing one).
+    if (TrimEnd(written) == written) {
+        const std::optional<Message> back = MessageOf(Parse(written, Reading::Strict));
+        Require(back && Format(*back) == written, "a formatted message does not read back",
+                written);
+    }
+}
+
+// ---------------------------------------------------------------------------
 // The handler's collaborators, checking what they are handed
 
 struct CheckingServer final : ServerSender {
@@ -335,6 +382,7 @@ void Apply(Rig& rig, std::string_view record) {
     }
     const std::string text = Unescape(record.substr(1));
     CheckWords(text);
+    CheckMessages(text);
     switch (record.front()) {
     case 'S':
         rig.engine.unforwarded.emplace_back(CutAtLineEnd(text));

@@ -3,6 +3,7 @@
 #include "about_dlg.h"
 #include "connect_dlg.h"
 #include "executable_file_filter.h"
+#include "game_rules.h"
 #include "printable_text.h"
 #include "relay_session.h"
 #include "rink_geometry.h"
@@ -138,7 +139,7 @@ CSkerrowDlg::CSkerrowDlg(DlgSetup setup, UserPrompts& prompts, QWidget* parent)
                           Qt::WindowCloseButtonHint),
       m_setup(std::move(setup)), m_prompts(prompts),
       m_physics(m_setup.libraryFolder, m_setup.libraryBaseName) {
-    m_gameState.lastEnd = 10;
+    m_gameState = EmptySheet();
     setFont(WindowFont());
     setWindowTitle(QString::fromUtf8(kInitialTitle));
 
@@ -328,8 +329,7 @@ bool CSkerrowDlg::Initialise() {
     }
     m_renderer = std::make_unique<RinkRenderer>(std::move(images));
 
-    m_gameState = GameState{};
-    m_gameState.lastEnd = 10;
+    m_gameState = EmptySheet();
     m_replayRunning = false;
 
     // The relay: its engine name is "Skerrow" until an engine is chosen.

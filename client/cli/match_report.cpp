@@ -1,15 +1,16 @@
 #include "match_report.h"
 
+#include "game_rules.h"
 #include "printable_text.h"
+#include "protocol_messages.h"
 #include "protocol_words.h"
 
 #include <algorithm>
+#include <variant>
 
 namespace skerrow {
 
 namespace {
-
-constexpr int kEnds = 10;
 
 std::string Totals(const std::string& red, std::int64_t redTotal, const std::string& yellow,
                    std::int64_t yellowTotal) {
@@ -20,53 +21,36 @@ std::string Totals(const std::string& red, std::int64_t redTotal, const std::str
 } // namespace
 
 std::optional<std::string> MatchReport::Observe(std::string_view message) {
-    const std::string_view text = message.substr(0, message.find('\n'));
-    const std::string word = GetToken(text, 0).value_or(std::string());
-    if (SameWord(word, "NEWGAME")) {
-        m_red = PrintableText(GetToken(text, 1, kTextSlot).value_or(std::string()));
-        m_yellow = PrintableText(GetToken(text, 2, kTextSlot).value_or(std::string()));
+    const ParseResult parsed = Parse(CutAtLineEnd(message));
+    if (const auto* newGame = std::get_if<NewGame>(&parsed)) {
+        m_red = PrintableText(newGame->red);
+        m_yellow = PrintableText(newGame->yellow);
         m_redTotal = 0;
         m_yellowTotal = 0;
         m_gameOver = false;
         m_scores.clear();
         return "Game started: " + m_red + " (red) against " + m_yellow + " (yellow)";
     }
-    if (SameWord(word, "SCORE")) {
-        std::int64_t red = 0;
-        std::int64_t yellow = 0;
-        int ends = 0;
-        std::int64_t last = 0;
-        std::vector<int> scores;
-        for (int i = 1; i <= kEnds; ++i) {
-            const std::optional<std::string> value = GetToken(text, i, kTextSlot);
-            if (!value) {
-                break;
-            }
-            scores.push_back(ReadInteger(*value));
-            last = scores.back();
-            red += last > 0 ? last : 0;
-            yellow += last < 0 ? -last : 0;
-            ends = i;
-        }
-        if (ends == 0) {
+    if (const auto* score = std::get_if<Score>(&parsed)) {
+        if (score->redScores.empty()) {
             return std::nullopt;
         }
-        m_scores = std::move(scores);
-        m_redTotal = red;
-        m_yellowTotal = yellow;
+        m_scores = score->redScores;
+        const Points points = Tally(m_scores);
+        m_redTotal = points.red;
+        m_yellowTotal = points.yellow;
+        const std::int64_t last = m_scores.back();
         const std::string result = last > 0   ? m_red + " scores " + std::to_string(last)
                                    : last < 0 ? m_yellow + " scores " + std::to_string(-last)
                                               : std::string("blank end");
-        return "End " + std::to_string(ends) + ": " + result + "; " +
-               Totals(m_red, red, m_yellow, yellow);
+        return "End " + std::to_string(m_scores.size()) + ": " + result + "; " +
+               Totals(m_red, m_redTotal, m_yellow, m_yellowTotal);
     }
-    if (SameWord(word, "SETSTATE")) {
-        if (const std::optional<std::string> lastEnd = GetToken(text, 3)) {
-            m_lastEnd = ReadInteger(*lastEnd);
-        }
+    if (const auto* setState = std::get_if<SetState>(&parsed)) {
+        m_lastEnd = setState->lastEnd;
         return std::nullopt;
     }
-    if (SameWord(word, "GAMEOVER")) {
+    if (std::holds_alternative<GameOver>(parsed)) {
         m_gameOver = true;
         return "Game over: " + Totals(m_red, m_redTotal, m_yellow, m_yellowTotal) + "\n" +
                ScoreBoard();
@@ -77,8 +61,8 @@ std::optional<std::string> MatchReport::Observe(std::string_view message) {
 std::string MatchReport::ScoreBoard() const {
     const std::size_t nameWidth = std::max<std::size_t>({m_red.size(), m_yellow.size(), 6});
     const auto cell = [](const std::string& text) {
-        // "―" is three bytes in UTF-8 and one column on screen.
-        const std::size_t columns = text == "―" ? 1 : text.size();
+        // The mark of an unplayed end is three bytes and one column wide.
+        const std::size_t columns = text == kUnplayedEndMark ? 1 : text.size();
         return std::string(columns < 3 ? 3 - columns : 0, ' ') + text;
     };
     const auto row = [&](const std::string& name, int sign, std::int64_t total) {
@@ -88,8 +72,8 @@ std::string MatchReport::ScoreBoard() const {
             if (end <= static_cast<int>(m_scores.size())) {
                 const std::int64_t score = std::int64_t{m_scores[end - 1]} * sign;
                 text = std::to_string(score > 0 ? score : 0);
-            } else if (m_lastEnd >= 1 && m_lastEnd < kEnds && end > m_lastEnd) {
-                text = "―";
+            } else if (IsUnplayedEnd(end, m_lastEnd)) {
+                text = kUnplayedEndMark;
             }
             line += cell(text);
         }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "match_numbers.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -31,7 +33,7 @@ public:
 
 private:
     std::vector<int> m_scores; // end results so far, positive for red
-    int m_lastEnd = 10;
+    int m_lastEnd = kEnds;
     // The names as shown: without control characters.
     std::string m_red = "red";
     std::string m_yellow = "yellow";

@@ -32,7 +32,7 @@ struct LineWidths {
 // A band across the sheet at `y` metres, `width` pixels thick.
 void FillAcross(QPainter& painter, float y, float scale, qreal width, QColor colour) {
     const qreal centre = y * scale;
-    painter.fillRect(QRectF(0.0, centre - width / 2, Geo::kSheetWidth * scale, width), colour);
+    painter.fillRect(QRectF(0.0, centre - width / 2, kSheetWidth * scale, width), colour);
 }
 
 void FillCircle(QPainter& painter, QPointF centre, qreal radius, QColor colour) {
@@ -49,25 +49,25 @@ QImage PaintSheet(QSize size, float scale, LineWidths widths, float length) {
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
 
-    const QPointF tee = Geo::SheetToView(Geo::kCentreLineX, Geo::kTeeY, scale);
-    FillCircle(painter, tee, Geo::kHouseRadius * scale, ImageArtist::kTwelveFoot);
+    const QPointF tee = Geo::SheetToView(kTeeX, kTeeY, scale);
+    FillCircle(painter, tee, kHouseRadius * scale, ImageArtist::kTwelveFoot);
     FillCircle(painter, tee, Geo::kEightFootRadius * scale, Qt::white);
     FillCircle(painter, tee, Geo::kFourFootRadius * scale, ImageArtist::kFourFoot);
     FillCircle(painter, tee, Geo::kButtonRadius * scale, Qt::white);
 
     // The centre line starts 3.66 m (12 feet) behind the tee, as on the ice.
-    constexpr float kCentreLineStart = Geo::kTeeY - 3.66f; // m
-    const qreal centreX = Geo::kCentreLineX * scale;
+    constexpr float kCentreLineStart = kTeeY - 3.66f; // m
+    const qreal centreX = kCentreLineX * scale;
     painter.fillRect(QRectF(centreX - widths.line / 2, kCentreLineStart * scale, widths.line,
                             (length - kCentreLineStart) * scale),
                      ImageArtist::kSheetLine);
-    FillAcross(painter, Geo::kBackLineY, scale, widths.line, ImageArtist::kSheetLine);
-    FillAcross(painter, Geo::kTeeY, scale, widths.line, ImageArtist::kSheetLine);
-    FillAcross(painter, Geo::kHogLineY, scale, widths.hogLine, ImageArtist::kHogLine);
+    FillAcross(painter, kBackLineY, scale, widths.line, ImageArtist::kSheetLine);
+    FillAcross(painter, kTeeY, scale, widths.line, ImageArtist::kSheetLine);
+    FillAcross(painter, kHogLineY, scale, widths.hogLine, ImageArtist::kHogLine);
 
     // Side lines, inside the picture: x 0 lies on its left edge and x 4.75 on
     // its right edge.
-    const qreal right = Geo::kSheetWidth * scale;
+    const qreal right = kSheetWidth * scale;
     painter.fillRect(QRectF(0.0, 0.0, widths.sideLine, size.height()), ImageArtist::kSheetLine);
     painter.fillRect(QRectF(right - widths.sideLine, 0.0, widths.sideLine, size.height()),
                      ImageArtist::kSheetLine);
@@ -176,7 +176,7 @@ std::vector<Column> BoardColumns() {
     using Layout = ScoreBoardLayout;
     std::vector<int> red{Layout::kRedNameId};
     std::vector<int> yellow{Layout::kYellowNameId};
-    for (int end = 0; end < Layout::kEnds; ++end) {
+    for (int end = 0; end < kEnds; ++end) {
         red.push_back(Layout::kFirstRedEndId + end);
         yellow.push_back(Layout::kFirstYellowEndId + end);
     }
@@ -200,8 +200,8 @@ QImage ImageArtist::RinkA() {
 }
 
 QImage ImageArtist::RinkB() {
-    QImage image = PaintSheet(QSize(kRinkBWidth, kRinkBHeight), Geo::kScaleB, {1.0, 1.5, 1.0},
-                              Geo::kDeliveryY);
+    QImage image =
+        PaintSheet(QSize(kRinkBWidth, kRinkBHeight), Geo::kScaleB, {1.0, 1.5, 1.0}, kDeliveryY);
     // The delivery point: a short bar across the end of the centre line, like
     // the hack a player pushes off from.
     QPainter painter(&image);
@@ -294,7 +294,7 @@ QImage ImageArtist::ScoreBoard() {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(kGrid, 1.2));
     const qreal headingTop = (frameTop + headingLine) / 2.0 - 5.0;
-    for (int end = 1; end <= Layout::kEnds; ++end) {
+    for (int end = 1; end <= kEnds; ++end) {
         const Column column = columns[static_cast<std::size_t>(end)];
         PaintNumber(painter, (column.left + column.right + 1) / 2.0, headingTop, end);
     }

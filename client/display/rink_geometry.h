@@ -8,6 +8,8 @@
 // in pixels relative to the view's top-left corner; client pixels are relative
 // to the main window's client area.
 
+#include "match_numbers.h"
+
 #include <tarnwick/tarnwick.h>
 
 #include <QPoint>
@@ -32,20 +34,13 @@ public:
     static constexpr QPoint kViewAOrigin{84, 36};
     static constexpr QPoint kViewBOrigin{11, 36};
 
-    // Landmarks of the sheet, in metres.
-    static constexpr float kSheetWidth = 4.75f;   // side lines at 0 and this
-    static constexpr float kCentreLineX = 2.375f; // also the x of the tee
-    static constexpr float kBackLineY = 3.05f;
-    static constexpr float kTeeY = 4.88f;
-    static constexpr float kHogLineY = 11.28f;
-    static constexpr float kDeliveryX = 2.375f; // where every delivered stone starts
-    static constexpr float kDeliveryY = 41.28f;
-    static constexpr float kHouseRadius = 1.83f; // outer ring
+    // The inner rings of the house, in metres (the outer one is
+    // kHouseRadius); only drawn.
     static constexpr float kEightFootRadius = 1.22f;
     static constexpr float kFourFootRadius = 0.61f;
-    static constexpr float kButtonRadius = 0.15f; // artwork only
-    static constexpr float kStoneRadius = 0.145f;
-    static constexpr float kStoneSide = 0.29f; // side of the square a stone is drawn into
+    static constexpr float kButtonRadius = 0.15f;
+    // Side of the square a stone is drawn into, in metres.
+    static constexpr float kStoneSide = 2.0f * kStoneRadius;
 
     // Pixel of sheet point (x, y) in a view of the given scale (pixels per
     // metre); the product is taken in float.

@@ -1,5 +1,6 @@
 #include "rink_renderer.h"
 
+#include "match_numbers.h"
 #include "rink_geometry.h"
 
 #include <QMutexLocker>
@@ -49,7 +50,7 @@ QImage RinkRenderer::ComposeSheet(const QImage& background, float scale, const G
     QPainter painter(&view);
     painter.drawImage(0, 0, background);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    for (int i = 0; i < 16; ++i) {
+    for (int i = 0; i < kStonesPerEnd; ++i) {
         const StonePosition stone = position.stones[i];
         if (stone.x == 0.0f || stone.y == 0.0f) {
             continue;

@@ -1,7 +1,10 @@
 #include "score_board.h"
 
+#include "game_rules.h"
+
 #include <cstdint>
 #include <cstdlib>
+#include <span>
 
 namespace skerrow {
 
@@ -37,30 +40,22 @@ ScoreBoardTexts UpdateScoreBoard(const GameState& state) {
     };
 
     const int completedEnds = state.currentEnd;
-    if (completedEnds >= 1 && completedEnds <= Layout::kEnds) {
-        // 64 bits: the magnitude of INT32_MIN and ten maximal ends both fit.
-        std::int64_t red = 0;
-        std::int64_t yellow = 0;
+    if (completedEnds >= 1 && completedEnds <= kEnds) {
         for (int k = completedEnds - 1; k >= 0; --k) {
+            // 64 bits: the magnitude of INT32_MIN fits.
             const std::int64_t score = state.endScores[k];
             const QString points = QString::number(std::llabs(score));
-            if (score > 0) {
-                red += score;
-                write(Layout::kFirstRedEndId + k, points);
-                write(Layout::kFirstYellowEndId + k, QStringLiteral("0"));
-            } else {
-                yellow += -score;
-                write(Layout::kFirstRedEndId + k, QStringLiteral("0"));
-                write(Layout::kFirstYellowEndId + k, points);
-            }
+            write(Layout::kFirstRedEndId + k, score > 0 ? points : QStringLiteral("0"));
+            write(Layout::kFirstYellowEndId + k, score > 0 ? QStringLiteral("0") : points);
         }
-        write(Layout::kRedTotalId, QString::number(red));
-        write(Layout::kYellowTotalId, QString::number(yellow));
+        const Points totals = Tally(
+            std::span<const int>(state.endScores).first(static_cast<std::size_t>(completedEnds)));
+        write(Layout::kRedTotalId, QString::number(totals.red));
+        write(Layout::kYellowTotalId, QString::number(totals.yellow));
     }
 
-    const int lastEnd = state.lastEnd;
-    if (lastEnd >= 1 && lastEnd <= Layout::kEnds - 1) {
-        for (int end = lastEnd + 1; end <= Layout::kEnds; ++end) {
+    for (int end = 1; end <= kEnds; ++end) {
+        if (IsUnplayedEnd(end, state.lastEnd)) {
             write(Layout::kFirstRedEndId + end - 1, kNotPlayedBar);
             write(Layout::kFirstYellowEndId + end - 1, kNotPlayedBar);
         }

@@ -4,6 +4,7 @@
 // position on show. No widgets here: the window puts the texts into its
 // labels.
 
+#include "game_rules.h"
 #include "score_board_layout.h"
 
 #include <tarnwick/tarnwick.h>
@@ -30,7 +31,7 @@ struct ScoreBoardTexts {
 };
 
 // Text of a column of an end that is not played: U+2015 HORIZONTAL BAR.
-inline const QString kNotPlayedBar = QStringLiteral("\u2015");
+inline const QString kNotPlayedBar = QString::fromUtf8(kUnplayedEndMark);
 
 // The score cells' texts for `state`: for each completed end (currentEnd
 // between 1 and 10) the points of the side that scored and "0" for the other,

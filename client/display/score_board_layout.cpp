@@ -12,9 +12,9 @@ constexpr int kRedRowY = 436;
 constexpr int kYellowRowY = 456;
 constexpr int kRowHeight = 8;
 constexpr DialogRect kNameColumn{8, 0, 37, kRowHeight};
-constexpr std::array<int, 10> kEndX{46, 58, 69, 81, 92, 104, 115, 127, 140, 154};
-constexpr std::array<int, 10> kRedEndWidth{11, 9, 11, 10, 11, 10, 11, 11, 11, 11};
-constexpr std::array<int, 10> kYellowEndWidth{11, 10, 11, 10, 11, 10, 11, 11, 11, 11};
+constexpr std::array<int, kEnds> kEndX{46, 58, 69, 81, 92, 104, 115, 127, 140, 154};
+constexpr std::array<int, kEnds> kRedEndWidth{11, 9, 11, 10, 11, 10, 11, 11, 11, 11};
+constexpr std::array<int, kEnds> kYellowEndWidth{11, 10, 11, 10, 11, 10, 11, 11, 11, 11};
 constexpr int kTotalX = 170;
 constexpr int kTotalWidth = 11;
 

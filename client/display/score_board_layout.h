@@ -1,5 +1,7 @@
 #pragma once
 
+#include "match_numbers.h"
+
 #include <QPoint>
 #include <QRect>
 
@@ -32,7 +34,6 @@ public:
     static constexpr int kFirstCellId = kFirstRedEndId; // the point cells, 1012 to 1033
     static constexpr int kLastCellId = kYellowTotalId;
     static constexpr int kCellCount = kLastCellId - kFirstCellId + 1;
-    static constexpr int kEnds = 10;
 
     // Top-left corner of the score board picture, in dialog units.
     static constexpr QPoint kPictureOrigin{6, 408};

@@ -1,61 +1,43 @@
 #include "engine_answer_check.h"
 
-#include "protocol_words.h"
+#include "protocol_handler.h"
+#include "protocol_messages.h"
 
 #include <string>
+#include <variant>
 
 namespace skerrow {
 
 namespace {
 
-// Every word whole, however long.
-constexpr std::size_t kUncut = std::string_view::npos;
-
-// The server ignores blanks and a carriage return at the end of a message.
-std::string_view TrimEnd(std::string_view text) {
-    const std::size_t last = text.find_last_not_of(" \t\r\n");
-    return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
-}
-
-std::string Word(std::string_view text, std::size_t index) {
-    return GetToken(text, index, kUncut).value_or(std::string());
-}
-
-bool IsHandledByTheRelay(std::string_view word) {
-    for (const char* local : {"SETRAND", "SETSTATE", "SETPOSITION", "DRAWSHOT"}) {
-        if (SameWord(word, local)) {
-            return true;
-        }
-    }
-    return false;
-}
-
+// The server takes a line as the answer to ISREADY when it reads a READYOK.
 bool IsReadyAnswer(std::string_view line) {
-    const std::string_view text = TrimEnd(line);
-    return SameWord(Word(text, 0), "READYOK") && !GetToken(text, 1);
+    return std::holds_alternative<ReadyOk>(Parse(line, Reading::Strict));
 }
 
 } // namespace
 
 bool EngineAnswerCheck::IsDelivery(std::string_view line) {
-    const std::string_view text = TrimEnd(line);
-    if (!SameWord(Word(text, 0), "BESTSHOT") || !GetToken(text, 3) || GetToken(text, 4)) {
-        return false;
-    }
-    return ReadWholeReal(Word(text, 1), kMaxAnswerSpeed) &&
-           ReadWholeReal(Word(text, 2), kMaxAnswerSpeed) && ReadWholeInteger(Word(text, 3));
+    return std::holds_alternative<BestShot>(Parse(line, Reading::Strict));
 }
 
 void EngineAnswerCheck::OnServerMessage(std::string_view message) {
-    const std::string word = Word(message, 0);
-    if (SameWord(word, "ISREADY")) {
+    switch (CommandOf(message)) {
+    case Command::IsReady:
         m_due = Due::Ready;
-    } else if (SameWord(word, "GO")) {
+        break;
+    case Command::Go:
         m_due = Due::Delivery;
-    } else if (SameWord(word, "NEWGAME")) {
+        break;
+    case Command::NewGame:
         Reset();
-    } else if (SameWord(word, "RUNSHOT") || SameWord(word, "GAMEOVER")) {
+        break;
+    case Command::RunShot:
+    case Command::GameOver:
         m_due = Due::Nothing;
+        break;
+    default:
+        break;
     }
 }
 
@@ -72,7 +54,8 @@ std::optional<RelayNotice> EngineAnswerCheck::Report(RelayNotice::Kind kind, std
 }
 
 std::optional<RelayNotice> EngineAnswerCheck::OnEngineLine(std::string_view line) {
-    if (IsHandledByTheRelay(Word(line, 0))) {
+    // The words that the relay keeps for itself never reach the server.
+    if (ProtocolHandler::KeepsForItself(CommandOf(line), /*engineRunning=*/true)) {
         return std::nullopt;
     }
     switch (m_due) {

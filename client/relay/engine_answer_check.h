@@ -14,10 +14,9 @@ namespace skerrow {
 // decides.
 //
 // An answer is due from the engine from ISREADY until its READYOK, and from
-// GO until its delivery "BESTSHOT vx vy curl" (as the server reads it: the
-// word in any case, two decimal numbers of at most kMaxAnswerSpeed in size, a
-// whole number for the curl, nothing else but trailing blanks). A READYOK
-// after GO is no answer and leaves the answer due, as the server takes it;
+// GO until its delivery "BESTSHOT vx vy curl". Both are read as the server
+// reads them: Parse's strict reading. A READYOK after GO is no answer and
+// leaves the answer due, as the server takes it;
 // any other line that is no delivery is taken by the server as the answer and
 // costs the stone. RUNSHOT, NEWGAME and GAMEOVER end whatever was due. The
 // words that the relay handles itself (SETRAND, SETSTATE, SETPOSITION,
@@ -28,8 +27,6 @@ namespace skerrow {
 // flood the front end's output with notices.
 class EngineAnswerCheck {
 public:
-    // The largest size of vx and vy that the server accepts, in m/s.
-    static constexpr double kMaxAnswerSpeed = 1000.0;
     // Lines reported per game.
     static constexpr int kMaxNoticesPerGame = 10;
 

@@ -1,10 +1,12 @@
 #include "protocol_handler.h"
 
+#include "game_rules.h"
 #include "printable_text.h"
+#include "protocol_messages.h"
 #include "protocol_words.h"
 
 #include <string>
-#include <vector>
+#include <variant>
 
 namespace skerrow {
 
@@ -12,45 +14,19 @@ namespace {
 
 constexpr std::string_view kServerPrefix = "Server: ";
 constexpr std::string_view kClientPrefix = "Client: ";
-constexpr int kMaxPositionNumbers = 32;
-constexpr int kScoredEnds = 10;
 // The server message line shows "Server: " and the message in a 1024-byte
 // text: longer messages are shown cut.
 constexpr std::size_t kShownMessageBytes = 1022;
 
-// The part of a message that is acted on: up to its first newline (a carriage
-// return before it stays) or zero byte.
-std::string_view CutAtNewline(std::string_view message) {
-    const std::size_t end = message.find_first_of(std::string_view("\n\0", 2));
-    return end == std::string_view::npos ? message : message.substr(0, end);
-}
-
-std::string CommandWord(std::string_view text) {
-    return GetToken(text, 0).value_or(std::string());
-}
-
-// Words 1 to `count` of the text, stopping at the first missing one.
-std::vector<std::string> Arguments(std::string_view text, int count, std::size_t slot = kWordSlot) {
-    std::vector<std::string> words;
-    for (int i = 1; i <= count; ++i) {
-        std::optional<std::string> word = GetToken(text, static_cast<std::size_t>(i), slot);
-        if (!word) {
-            break;
-        }
-        words.push_back(std::move(*word));
-    }
-    return words;
-}
-
-ShotPos TargetFrom(const std::vector<std::string>& words) {
-    return {ReadReal(words[0]), ReadReal(words[1]), ReadInteger(words[2])};
+// The target point a user's BESTSHOT names (x and y in metres).
+ShotPos TargetOf(const BestShot& bestShot) {
+    return {bestShot.shot.vx, bestShot.shot.vy, bestShot.shot.curl};
 }
 
 } // namespace
 
-ProtocolHandler::ProtocolHandler(RelayCollaborators collaborators) : m_with(collaborators) {
-    m_gameState.lastEnd = 10;
-}
+ProtocolHandler::ProtocolHandler(RelayCollaborators collaborators)
+    : m_with(collaborators), m_gameState(EmptySheet()) {}
 
 bool ProtocolHandler::isInboxHeld() const {
     return !m_inbox.empty() || m_waitingForReady;
@@ -59,14 +35,14 @@ bool ProtocolHandler::isInboxHeld() const {
 void ProtocolHandler::OnServerMessage(std::string_view message) {
     HeldMessage held{std::string(message), m_with.server.IsConnected(), {}};
     if (held.serverPath) {
-        ReceiveServerMessage(CutAtNewline(held.text));
+        ReceiveServerMessage(CutAtLineEnd(held.text));
     }
     m_inbox.push_back(std::move(held));
     ResumeInbox();
 }
 
 void ProtocolHandler::OnLocalMessage(std::string_view message) {
-    HandleLocalMessage(CutAtNewline(message));
+    HandleLocalMessage(CutAtLineEnd(message));
 }
 
 void ProtocolHandler::OnServerLinkDown(std::function<void()> whenReached) {
@@ -86,7 +62,7 @@ void ProtocolHandler::OnReadyAnswered() {
         return;
     }
     m_waitingForReady = false;
-    m_with.server.SendToServer("READYOK");
+    m_with.server.SendToServer(Format(ReadyOk{}));
     ResumeInbox();
 }
 
@@ -105,9 +81,9 @@ void ProtocolHandler::ResumeInbox() {
             steps();
             continue;
         }
-        const std::string_view text = CutAtNewline(next.text);
+        const Command command = CommandOf(CutAtLineEnd(next.text));
         if (next.serverPath && m_replayRunning &&
-            (SameWord(CommandWord(text), "POSITION") || SameWord(CommandWord(text), "SETSTATE"))) {
+            (command == Command::Position || command == Command::SetState)) {
             // The position the server sends after a shot is shown once the
             // replay of that shot has ended; it and everything after it wait.
             break;
@@ -115,10 +91,10 @@ void ProtocolHandler::ResumeInbox() {
         const HeldMessage message = std::move(next);
         m_inbox.pop_front();
         if (message.serverPath) {
-            ShowServerMessage(CutAtNewline(message.text));
+            ShowServerMessage(CutAtLineEnd(message.text));
         } else {
             // Received while no link was up: as if the user had typed it.
-            HandleLocalMessage(CutAtNewline(message.text));
+            HandleLocalMessage(CutAtLineEnd(message.text));
         }
     }
     m_resuming = false;
@@ -131,10 +107,10 @@ void ProtocolHandler::ReceiveServerMessage(std::string_view text) {
     if (m_with.engine.IsEngineRunning()) {
         m_with.engine.WriteToEngine(text);
     }
-    const std::string word = CommandWord(text);
-    if (SameWord(word, "NEWGAME")) {
-        OpenGameLog(text);
-    } else if (SameWord(word, "GAMEOVER")) {
+    const ParseResult parsed = Parse(text);
+    if (const auto* newGame = std::get_if<NewGame>(&parsed)) {
+        OpenGameLog(*newGame, text);
+    } else if (std::holds_alternative<GameOver>(parsed)) {
         m_with.log.Close();
     }
 }
@@ -143,49 +119,61 @@ void ProtocolHandler::ShowServerMessage(std::string_view text) {
     m_with.display.ShowText(
         ControlId::ServerMessage,
         PrintableText(std::string(kServerPrefix) + std::string(text), kShownMessageBytes));
-    const std::string word = CommandWord(text);
-    if (SameWord(word, "NEWGAME")) {
-        ShowNewGame(text);
-    } else if (SameWord(word, "POSITION")) {
-        ReadPosition(text);
-    } else if (SameWord(word, "SETSTATE")) {
-        ReadState(text);
-    } else if (SameWord(word, "RUNSHOT")) {
-        ReplayServerShot(text);
-    } else if (SameWord(word, "ISREADY")) {
+    const ParseResult parsed = Parse(text);
+    if (const auto* newGame = std::get_if<NewGame>(&parsed)) {
+        ShowNewGame(*newGame);
+    } else if (const auto* position = std::get_if<Position>(&parsed)) {
+        ShowStones(position->stones);
+    } else if (const auto* setState = std::get_if<SetState>(&parsed)) {
+        ShowState(*setState);
+    } else if (const auto* runShot = std::get_if<RunShot>(&parsed)) {
+        m_shotRandom = 0.0f;
+        Replay(runShot->shot);
+    } else if (std::holds_alternative<IsReady>(parsed)) {
         if (!m_with.engine.IsEngineRunning()) {
             m_waitingForReady = true;
             m_with.ready.AskReady();
         }
-    } else if (SameWord(word, "SCORE")) {
-        ReadScores(text);
+    } else if (const auto* score = std::get_if<Score>(&parsed)) {
+        ApplyEndScores(m_gameState, score->redScores);
+        m_with.display.RequestRepaint(m_gameState);
     }
+    // A RUNSHOT without its three numbers starts no replay, and so leaves
+    // nothing to wait for.
+}
+
+bool ProtocolHandler::KeepsForItself(Command command, bool engineRunning) {
+    return command == Command::SetRand || command == Command::SetState ||
+           command == Command::SetPosition || command == Command::DrawShot ||
+           (command == Command::BestShot && !engineRunning);
 }
 
 void ProtocolHandler::HandleLocalMessage(std::string_view text) {
     m_with.log.WriteLine(kClientPrefix, text);
-    const std::string word = CommandWord(text);
-    if (SameWord(word, "SETRAND")) {
-        SetRandomSize(text);
-    } else if (SameWord(word, "SETSTATE")) {
-        ReadState(text);
-    } else if (SameWord(word, "SETPOSITION")) {
-        ReadPosition(text);
-    } else if (SameWord(word, "DRAWSHOT")) {
-        ShowPlannedDraw(text);
-    } else if (SameWord(word, "BESTSHOT") && !m_with.engine.IsEngineRunning()) {
-        SendPlannedDelivery(text);
-    } else {
+    const ParseResult parsed = Parse(text);
+    if (!KeepsForItself(CommandOf(parsed), m_with.engine.IsEngineRunning())) {
         // Everything else, the engine's deliveries included, goes to the
         // server as it came; without a link it is dropped.
         m_with.server.SendToServer(text);
+        return;
+    }
+    // The words the relay keeps do nothing when they lack something.
+    if (CommandOf(parsed) == Command::SetRand) {
+        SetRandomSize(parsed);
+    } else if (const auto* setState = std::get_if<SetState>(&parsed)) {
+        ShowState(*setState);
+    } else if (const auto* setPosition = std::get_if<SetPosition>(&parsed)) {
+        ShowStones(setPosition->stones);
+    } else if (const auto* drawShot = std::get_if<DrawShot>(&parsed)) {
+        ShowPlannedDraw(drawShot->target);
+    } else if (const auto* bestShot = std::get_if<BestShot>(&parsed)) {
+        // The user's target point, turned into a delivery.
+        SendPlannedDelivery(TargetOf(*bestShot));
     }
 }
 
-void ProtocolHandler::OpenGameLog(std::string_view text) {
-    const std::string first = GetToken(text, 1, kTextSlot).value_or(std::string());
-    const std::string second = GetToken(text, 2, kTextSlot).value_or(std::string());
-    if (std::optional<std::string> failure = m_with.log.Open(first, second)) {
+void ProtocolHandler::OpenGameLog(const NewGame& newGame, std::string_view text) {
+    if (std::optional<std::string> failure = m_with.log.Open(newGame.red, newGame.yellow)) {
         m_with.display.ShowNotice(
             {RelayNotice::Kind::LogNotOpened, std::move(*failure), std::string()});
         return;
@@ -194,91 +182,59 @@ void ProtocolHandler::OpenGameLog(std::string_view text) {
     m_with.log.WriteLine(kServerPrefix, text);
 }
 
-void ProtocolHandler::ShowNewGame(std::string_view text) {
-    const std::string first = GetToken(text, 1, kTextSlot).value_or(std::string());
-    const std::string second = GetToken(text, 2, kTextSlot).value_or(std::string());
-    m_with.display.ShowText(ControlId::RedName, PrintableText(first));
-    m_with.display.ShowText(ControlId::YellowName, PrintableText(second));
+void ProtocolHandler::ShowNewGame(const NewGame& newGame) {
+    m_with.display.ShowText(ControlId::RedName, PrintableText(newGame.red));
+    m_with.display.ShowText(ControlId::YellowName, PrintableText(newGame.yellow));
     // A new game starts on an empty sheet, in the first end, with an empty
     // score board, whatever the last game left.
-    m_gameState = GameState{};
-    m_gameState.lastEnd = kScoredEnds;
+    m_gameState = EmptySheet();
     m_with.display.ClearScoreBoard();
     ShowPosition();
 }
 
-void ProtocolHandler::SetRandomSize(std::string_view text) {
-    const std::optional<std::string> size = GetToken(text, 1);
-    if (!size) {
+void ProtocolHandler::SetRandomSize(const ParseResult& parsed) {
+    if (const auto* setRand = std::get_if<SetRand>(&parsed)) {
+        m_shotRandom = setRand->size;
         return;
     }
-    if (const std::optional<float> value = ReadFiniteReal(*size)) {
-        m_shotRandom = *value;
-        return;
+    const ParseError& error = std::get<ParseError>(parsed);
+    if (error.fault == ParseError::Fault::BadNumber) {
+        m_with.display.ShowNotice(
+            {RelayNotice::Kind::RandomSizeRefused, error.text, std::string()});
     }
-    m_with.display.ShowNotice({RelayNotice::Kind::RandomSizeRefused, *size, std::string()});
 }
 
-void ProtocolHandler::ReadPosition(std::string_view text) {
-    const std::vector<std::string> numbers = Arguments(text, kMaxPositionNumbers);
-    const int stones = static_cast<int>(numbers.size()) / 2;
-    for (int i = 0; i < stones; ++i) {
-        m_gameState.stones[i] = {ReadReal(numbers[2 * i]), ReadReal(numbers[2 * i + 1])};
-    }
-    m_gameState.shotNumber = stones;
-    m_gameState.turnFlag = stones % 2;
+void ProtocolHandler::ShowStones(std::span<const StonePosition> stones) {
+    // The stones given are the ones delivered so far in the end, and the
+    // sides alternate from the even stones.
+    PlaceStones(m_gameState, stones);
+    m_gameState.shotNumber = static_cast<int>(stones.size());
+    m_gameState.turnFlag = m_gameState.shotNumber % 2;
     ShowPosition();
 }
 
-void ProtocolHandler::ReadState(std::string_view text) {
-    const std::vector<std::string> numbers = Arguments(text, 4);
-    if (numbers.size() < 4) {
-        return;
-    }
-    m_gameState.shotNumber = ReadInteger(numbers[0]);
-    m_gameState.currentEnd = ReadInteger(numbers[1]);
-    m_gameState.lastEnd = ReadInteger(numbers[2]);
-    m_gameState.turnFlag = ReadInteger(numbers[3]);
+void ProtocolHandler::ShowState(const SetState& setState) {
+    ApplySetState(m_gameState, setState);
     ShowPosition();
 }
 
-void ProtocolHandler::ReadScores(std::string_view text) {
-    const std::vector<std::string> scores = Arguments(text, kScoredEnds, kTextSlot);
-    for (std::size_t i = 0; i < scores.size(); ++i) {
-        m_gameState.endScores[i] = ReadInteger(scores[i]);
-    }
-    m_with.display.RequestRepaint(m_gameState);
-}
-
-void ProtocolHandler::ReplayServerShot(std::string_view text) {
-    const std::vector<std::string> words = Arguments(text, 3);
-    if (words.size() < 3) {
-        return; // no replay, and so nothing to wait for
-    }
-    m_shotRandom = 0.0f;
-    Replay({ReadReal(words[0]), ReadReal(words[1]), ReadInteger(words[2])});
-}
-
-void ProtocolHandler::ShowPlannedDraw(std::string_view text) {
-    // A fourth argument is allowed and ignored.
-    if (const std::optional<ShotVec> shot = PlanToTarget(text)) {
+void ProtocolHandler::ShowPlannedDraw(ShotPos target) {
+    if (const std::optional<ShotVec> shot = PlanToTarget(target)) {
         Replay(*shot);
     }
 }
 
-void ProtocolHandler::SendPlannedDelivery(std::string_view text) {
-    const std::optional<ShotVec> shot = PlanToTarget(text);
+void ProtocolHandler::SendPlannedDelivery(ShotPos target) {
+    const std::optional<ShotVec> shot = PlanToTarget(target);
     if (!shot || !m_with.server.IsConnected()) {
         return;
     }
-    m_with.server.SendToServer("BestShot " + FormatReal(shot->vx) + " " + FormatReal(shot->vy) +
-                               " " + std::to_string(shot->curl));
+    m_with.server.SendToServer(Format(BestShot{*shot, /*mixedCase=*/true}));
 }
 
-std::optional<ShotVec> ProtocolHandler::PlanToTarget(std::string_view text) {
-    const std::vector<std::string> words = Arguments(text, 3);
+std::optional<ShotVec> ProtocolHandler::PlanToTarget(ShotPos target) {
     ShotVec shot{};
-    if (words.size() < 3 || !m_with.planner.CreateShot(TargetFrom(words), shot)) {
+    if (!m_with.planner.CreateShot(target, shot)) {
         return std::nullopt;
     }
     return shot;

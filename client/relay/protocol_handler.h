@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol_messages.h"
 #include "relay_ports.h"
 
 #include <tarnwick/tarnwick.h>
@@ -7,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -52,6 +54,11 @@ public:
     // held messages go on.
     void OnReadyAnswered();
 
+    // True for a word from the engine or the user that the relay acts on
+    // itself and never sends on: SETRAND, SETSTATE, SETPOSITION, DRAWSHOT,
+    // and BESTSHOT while no engine runs (then it names the user's target).
+    static bool KeepsForItself(Command command, bool engineRunning);
+
     // The position on show.
     const GameState& gameState() const { return m_gameState; }
     // Random size handed to the next replay.
@@ -78,25 +85,23 @@ private:
     void HandleLocalMessage(std::string_view text);
     void ResumeInbox();
 
-    void ReadPosition(std::string_view text);
-    void ReadState(std::string_view text);
-    void ReadScores(std::string_view text);
-    void OpenGameLog(std::string_view text);
-    void ShowNewGame(std::string_view text);
-    void SetRandomSize(std::string_view text);
-    void ReplayServerShot(std::string_view text);
-    void ShowPlannedDraw(std::string_view text);
-    void SendPlannedDelivery(std::string_view text);
-    // The draw planned to the target in words 1 to 3; empty when a word is
-    // missing or nothing could be planned.
-    std::optional<ShotVec> PlanToTarget(std::string_view text);
+    void OpenGameLog(const NewGame& newGame, std::string_view text);
+    void ShowNewGame(const NewGame& newGame);
+    void SetRandomSize(const ParseResult& parsed);
+    // The stones of a POSITION or SETPOSITION, and the turn they imply.
+    void ShowStones(std::span<const StonePosition> stones);
+    void ShowState(const SetState& setState);
+    void ShowPlannedDraw(ShotPos target);
+    void SendPlannedDelivery(ShotPos target);
+    // The draw planned to `target`; empty when nothing could be planned.
+    std::optional<ShotVec> PlanToTarget(ShotPos target);
     // Starts the replay of `shot` on the position on show, with the current
     // random size.
     void Replay(ShotVec shot);
     void ShowPosition();
 
     RelayCollaborators m_with;
-    GameState m_gameState{};
+    GameState m_gameState;
     float m_shotRandom = 0.0f;
     bool m_replayRunning = false;
     bool m_waitingForReady = false;

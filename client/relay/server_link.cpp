@@ -1,5 +1,7 @@
 #include "server_link.h"
 
+#include "protocol_messages.h"
+
 #include <QTcpSocket>
 
 #include <utility>
@@ -66,8 +68,9 @@ void ServerLink::OnSocketConnected() {
     m_connecting = false;
     m_connected = true;
     // LOGIN goes out before anything a slot of connected() might send.
-    QByteArray login =
-        "LOGIN " + m_target.id + ' ' + m_target.password + ' ' + m_target.displayName;
+    QByteArray login = QByteArray::fromStdString(
+        Format(Login{m_target.id.toStdString(), m_target.password.toStdString(),
+                     m_target.displayName.toStdString()}));
     login.append('\0');
     m_socket->write(login);
     emit connected();

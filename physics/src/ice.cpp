@@ -16,7 +16,7 @@ double Length(float x, float y) {
     return std::sqrt(dx * dx + dy * dy);
 }
 
-}  // namespace
+} // namespace
 
 b2Vec2 FrictionAndCurl(float slice, float spin, b2Vec2 v) {
     const double d = slice;

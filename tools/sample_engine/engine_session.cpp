@@ -1,46 +1,21 @@
 #include "engine_session.h"
 
+#include "game_rules.h"
+#include "match_numbers.h"
 #include "message_framing.h"
-#include "protocol_words.h"
 
 #include <algorithm>
-#include <iterator>
+#include <cstdint>
 #include <utility>
+#include <variant>
 
 namespace sample_engine {
 
-using skerrow::GetToken;
-using skerrow::SameWord;
-
 namespace {
 
-constexpr int kStonesPerEnd = 16;
-constexpr int kStonesPerSide = kStonesPerEnd / 2;
-// A position records the scores of ten ends, so no game has more.
-constexpr int kMostEnds = static_cast<int>(std::size(GameState{}.endScores));
-
-GameState ClearedPosition() {
-    GameState state{};
-    state.lastEnd = 10;
-    return state;
-}
-
-// Word `index` of the message as a number; nothing when the word is missing.
-std::optional<float> RealWord(std::string_view message, std::size_t index) {
-    const std::optional<std::string> word = GetToken(message, index);
-    if (!word) {
-        return std::nullopt;
-    }
-    return skerrow::ReadReal(*word);
-}
-
-std::optional<int> IntegerWord(std::string_view message, std::size_t index) {
-    const std::optional<std::string> word = GetToken(message, index);
-    if (!word) {
-        return std::nullopt;
-    }
-    return skerrow::ReadInteger(*word);
-}
+using skerrow::kEnds;
+using skerrow::kStonesPerEnd;
+using skerrow::kStonesPerSide;
 
 } // namespace
 
@@ -59,7 +34,7 @@ std::chrono::milliseconds ThinkingTime(const GameState& state, long long remaini
                    static_cast<long long>(kStonesPerSide));
     const long long laterEnds =
         std::clamp(static_cast<long long>(state.lastEnd) - state.currentEnd - 1, 0LL,
-                   static_cast<long long>(kMostEnds - 1));
+                   static_cast<long long>(kEnds - 1));
     const long long stones = thisEnd + laterEnds * kStonesPerSide;
     const long long share = remainingMs / stones;
     return std::chrono::milliseconds(std::min(cap, share - share / 5));
@@ -67,69 +42,46 @@ std::chrono::milliseconds ThinkingTime(const GameState& state, long long remaini
 
 EngineSession::EngineSession(EngineOptions options, ShotChooser::Clock clock)
     : m_options(options), m_chooser(options.randomSize, std::move(clock)), m_rng(options.seed),
-      m_state(ClearedPosition()) {}
+      m_state(skerrow::EmptySheet()) {}
 
 std::optional<std::string> EngineSession::HandleMessage(std::string_view message) {
-    const std::string word = GetToken(message, 0).value_or("");
-    if (SameWord(word, "ISREADY")) {
-        return "READYOK";
+    const skerrow::ParseResult parsed = skerrow::Parse(message);
+    if (std::holds_alternative<skerrow::IsReady>(parsed)) {
+        return skerrow::Format(skerrow::ReadyOk{});
     }
-    if (SameWord(word, "NEWGAME")) {
-        m_state = ClearedPosition();
-    } else if (SameWord(word, "POSITION")) {
-        // As many stones as there are pairs of numbers; the shot number comes
-        // with the SETSTATE that follows.
-        for (std::size_t k = 0; k < kStonesPerEnd; ++k) {
-            const std::optional<float> x = RealWord(message, 2 * k + 1);
-            const std::optional<float> y = RealWord(message, 2 * k + 2);
-            if (!x || !y) {
-                break;
-            }
-            m_state.stones[k] = {*x, *y};
-        }
-    } else if (SameWord(word, "SETSTATE")) {
-        const std::optional<int> shot = IntegerWord(message, 1);
-        const std::optional<int> end = IntegerWord(message, 2);
-        const std::optional<int> lastEnd = IntegerWord(message, 3);
-        const std::optional<int> turn = IntegerWord(message, 4);
-        if (shot && end && lastEnd && turn) {
-            m_state.shotNumber = *shot;
-            m_state.currentEnd = *end;
-            m_state.lastEnd = *lastEnd;
-            m_state.turnFlag = *turn;
-        }
-    } else if (SameWord(word, "SCORE")) {
+    if (std::holds_alternative<skerrow::NewGame>(parsed)) {
+        m_state = skerrow::EmptySheet();
+    } else if (const auto* position = std::get_if<skerrow::Position>(&parsed)) {
+        // The shot number comes with the SETSTATE that follows.
+        skerrow::PlaceStones(m_state, position->stones);
+    } else if (const auto* setState = std::get_if<skerrow::SetState>(&parsed)) {
+        skerrow::ApplySetState(m_state, *setState);
+    } else if (const auto* score = std::get_if<skerrow::Score>(&parsed)) {
         // Kept for engines that play to the match score. The server signs
         // these by colour (positive for red), not by the order of delivery
         // as the library does; the choice of a shot reads only the entry of
         // the current end, which every simulation rewrites.
-        for (std::size_t i = 0; i < std::size(m_state.endScores); ++i) {
-            const std::optional<int> score = IntegerWord(message, i + 1);
-            if (!score) {
-                break;
-            }
-            m_state.endScores[i] = *score;
-        }
-    } else if (SameWord(word, "GO")) {
-        return BestShot(message);
+        skerrow::ApplyEndScores(m_state, score->redScores);
+    } else if (const auto* go = std::get_if<skerrow::Go>(&parsed)) {
+        return BestShot(*go);
     }
     // RUNSHOT, GAMEOVER and anything unknown need no answer: the server
     // reports the position after every shot.
     return std::nullopt;
 }
 
-std::string EngineSession::BestShot(std::string_view message) {
+std::string EngineSession::BestShot(const skerrow::Go& go) {
     ShotVec shot{};
     if (m_options.plain) {
         shot = DrawToTheTee();
     } else {
-        // GO redMs yellowMs: the clock of the side to deliver.
-        const std::optional<int> remaining = IntegerWord(message, m_state.turnFlag == 0 ? 1 : 2);
+        // The clock of the side to deliver; unknown when GO does not give it.
+        const std::optional<std::int64_t> remaining =
+            m_state.turnFlag == skerrow::kRed ? go.redMs : go.yellowMs;
         const auto budget = ThinkingTime(m_state, remaining.value_or(-1), m_options.maxThinkMs);
         shot = m_chooser.Choose(m_state, budget, m_rng);
     }
-    return "BESTSHOT " + skerrow::FormatReal(shot.vx) + " " + skerrow::FormatReal(shot.vy) + " " +
-           std::to_string(shot.curl);
+    return skerrow::Format(skerrow::BestShot{shot});
 }
 
 void EngineSession::Run(std::istream& in, std::ostream& out) {

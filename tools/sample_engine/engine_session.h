@@ -7,6 +7,7 @@
 // answer is one line on standard output, flushed at once so that the relay
 // sees it while the engine waits for the next message.
 
+#include "protocol_messages.h"
 #include "shot_chooser.h"
 
 #include <tarnwick/tarnwick.h>
@@ -59,7 +60,7 @@ public:
     const GameState& state() const { return m_state; }
 
 private:
-    std::string BestShot(std::string_view message);
+    std::string BestShot(const skerrow::Go& go);
 
     EngineOptions m_options;
     ShotChooser m_chooser;

@@ -1,36 +1,35 @@
 // engine-series: the sample engine against the plain engine, which always
-// draws to the tee, in-process and under the match server's rules. It shows
-// whether a change to the thinking makes the engine stronger.
-//
-// The rules: the first named side (red) delivers first in the first end;
-// after an end the side that scored delivers first in the next one, after a
-// blank end the order stays; every delivery is played by Simulation with the
-// server's delivery error. Colours swap every game.
+// draws to the tee, in-process and refereed by the match server's own
+// referee (colours swap every game; every delivery is played with the
+// server's delivery error). It shows whether a change to the thinking makes
+// the engine stronger.
 
 #include "command_line.h"
 #include "engine_session.h"
-#include "shot_chooser.h"
-
-#include <tarnwick/tarnwick.h>
+#include "match_numbers.h"
+#include "session_match.h"
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <iostream>
 #include <optional>
-#include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
-using sample_engine::DrawToTheTee;
+using sample_engine::EngineOptions;
+using sample_engine::EngineSession;
 using sample_engine::ReadNumber;
-using sample_engine::ShotChooser;
 
 namespace {
 
-constexpr int kStonesPerEnd = 16;
-constexpr int kRed = 0;
-constexpr int kYellow = 1;
+using skerrow::kEnds;
+using skerrow::kRed;
+using skerrow::kYellow;
+
+// Each side's clock for a game, in milliseconds: the sample engine's own cap
+// on a stone's think decides, never the clock.
+constexpr std::int64_t kUnlimitedMs = 1000LL * 60 * 60 * 24;
 
 constexpr std::string_view kUsage =
     "Usage: engine-series [--games G] [--ends E] [--max-think-ms MS] [--seed N]\n"
@@ -47,7 +46,7 @@ constexpr std::string_view kUsage =
 
 struct SeriesOptions {
     int games = 20;
-    int ends = 10;
+    int ends = kEnds;
     int maxThinkMs = 100;
     unsigned seed = 1;
     float randomSize = 0.1f;
@@ -69,7 +68,7 @@ bool ParseOptions(int argc, char** argv, SeriesOptions& options, bool& help) {
         if (name == "--games") {
             good = ReadNumber(value, options.games) && options.games > 0;
         } else if (name == "--ends") {
-            good = ReadNumber(value, options.ends) && options.ends >= 1 && options.ends <= 10;
+            good = ReadNumber(value, options.ends) && options.ends >= 1 && options.ends <= kEnds;
         } else if (name == "--max-think-ms") {
             good = ReadNumber(value, options.maxThinkMs) && options.maxThinkMs >= 0;
         } else if (name == "--seed") {
@@ -85,45 +84,6 @@ bool ParseOptions(int argc, char** argv, SeriesOptions& options, bool& help) {
     return true;
 }
 
-// Points of each colour in one game.
-struct GameResult {
-    int red = 0;
-    int yellow = 0;
-};
-
-GameResult PlayGame(const SeriesOptions& options, bool sampleIsRed, const ShotChooser& chooser,
-                    std::mt19937& rng) {
-    GameResult result;
-    GameState state{};
-    state.lastEnd = options.ends;
-    int firstToDeliver = kRed;
-    for (int end = 0; end < options.ends; ++end) {
-        state.currentEnd = end;
-        state.shotNumber = 0;
-        state.turnFlag = firstToDeliver;
-        for (StonePosition& stone : state.stones) {
-            stone = {0.0f, 0.0f};
-        }
-        for (int shot = 0; shot < kStonesPerEnd; ++shot) {
-            const bool sampleToPlay = (state.turnFlag == kRed) == sampleIsRed;
-            const ShotVec delivery =
-                sampleToPlay
-                    ? chooser.Choose(state, std::chrono::milliseconds(options.maxThinkMs), rng)
-                    : DrawToTheTee();
-            // As on the match server: the library adds the delivery error.
-            Simulation(&state, delivery, options.randomSize, nullptr, -1);
-        }
-        // A positive end score counts for the side that delivered first.
-        const int score = state.endScores[end];
-        const int scorer = score > 0 ? firstToDeliver : 1 - firstToDeliver;
-        if (score != 0) {
-            (scorer == kRed ? result.red : result.yellow) += std::abs(score);
-            firstToDeliver = scorer;
-        }
-    }
-    return result;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -133,31 +93,47 @@ int main(int argc, char** argv) {
         return *status;
     }
 
-    const ShotChooser chooser(options.randomSize);
-    std::mt19937 rng(options.seed);
+    EngineOptions sampleOptions;
+    sampleOptions.randomSize = options.randomSize;
+    sampleOptions.seed = options.seed;
+    sampleOptions.maxThinkMs = options.maxThinkMs;
+    EngineSession sample(sampleOptions);
+    EngineOptions plainOptions;
+    plainOptions.plain = true;
+    EngineSession plain(plainOptions);
+
+    skerrow::MatchConfig config;
+    config.ends = options.ends;
+    config.games = options.games;
+    config.randomSize = options.randomSize;
+    config.thinkingMs = kUnlimitedMs;
+    config.readyMs = kUnlimitedMs;
     int wins = 0;
     int losses = 0;
     int draws = 0;
-    int pointsFor = 0;
-    int pointsAgainst = 0;
+    std::int64_t pointsFor = 0;
+    std::int64_t pointsAgainst = 0;
     const auto start = std::chrono::steady_clock::now();
-    for (int game = 0; game < options.games; ++game) {
-        const bool sampleIsRed = game % 2 == 0;
-        const GameResult result = PlayGame(options, sampleIsRed, chooser, rng);
-        const int mine = sampleIsRed ? result.red : result.yellow;
-        const int theirs = sampleIsRed ? result.yellow : result.red;
+    // The sample engine is red in the first game.
+    sample_engine::SessionMatch match(config, {&sample, &plain}, {"sample", "plain"}, std::cerr);
+    match.Play([&](const skerrow::GameResult& result) {
+        const int sampleColour = result.names[kRed] == "sample" ? kRed : kYellow;
+        const std::int64_t mine = result.points[sampleColour];
+        const std::int64_t theirs = result.points[1 - sampleColour];
         pointsFor += mine;
         pointsAgainst += theirs;
         const char* verdict = mine > theirs ? "win" : mine < theirs ? "loss" : "draw";
         (mine > theirs ? wins : mine < theirs ? losses : draws) += 1;
-        std::printf("game %2d: sample (%s) %2d - %2d plain (%s): %s\n", game + 1,
-                    sampleIsRed ? "red" : "yellow", mine, theirs, sampleIsRed ? "yellow" : "red",
-                    verdict);
+        const bool sampleIsRed = sampleColour == kRed;
+        std::printf("game %2d: sample (%s) %2lld - %2lld plain (%s): %s\n", result.game,
+                    sampleIsRed ? "red" : "yellow", static_cast<long long>(mine),
+                    static_cast<long long>(theirs), sampleIsRed ? "yellow" : "red", verdict);
         std::fflush(stdout);
-    }
+    });
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("sample engine: %d-%d-%d (wins-losses-draws), points %d-%d, %.1f s\n", wins, losses,
-                draws, pointsFor, pointsAgainst, seconds);
+    std::printf("sample engine: %d-%d-%d (wins-losses-draws), points %lld-%lld, %.1f s\n", wins,
+                losses, draws, static_cast<long long>(pointsFor),
+                static_cast<long long>(pointsAgainst), seconds);
     return 0;
 }

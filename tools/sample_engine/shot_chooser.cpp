@@ -1,5 +1,7 @@
 #include "shot_chooser.h"
 
+#include "match_numbers.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -9,15 +11,17 @@ namespace sample_engine {
 
 namespace {
 
-// The sheet, in metres: x across it, y along it from the scoring end.
-constexpr float kTeeX = 2.375f;
-constexpr float kTeeY = 4.88f;
-constexpr float kHouseRadius = 1.83f;
-constexpr float kCountingRadius = 1.98f; // a stone counts while nearer than this to the tee
-constexpr float kStoneRadius = 0.145f;
-constexpr float kGuardLineY = 8.3f; // between the front of the house (6.71) and the hog line
+using skerrow::kCountingRadius;
+using skerrow::kHouseRadius;
+using skerrow::kStoneRadius;
+using skerrow::kStonesPerEnd;
+using skerrow::kTeeX;
+using skerrow::kTeeY;
 
-constexpr int kStonesPerEnd = 16;
+// Where guards are drawn to, in metres: between the front of the house and
+// the hog line.
+constexpr float kGuardLineY = 8.3f;
+
 constexpr int kLastStone = kStonesPerEnd - 1; // shot number of the last stone of an end
 
 // Weights of CreateHitShot, named by what a full hit does to the struck

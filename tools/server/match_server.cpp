@@ -2,8 +2,9 @@
 
 #include "descriptor_limit.h"
 #include "json_line.h"
+#include "login_check.h"
 #include "player_connection.h"
-#include "server_messages.h"
+#include "protocol_messages.h"
 
 #include <QDir>
 #include <QHostAddress>
@@ -195,8 +196,9 @@ void MatchServer::OnDropped(PlayerConnection* connection, qsizetype count) {
 }
 
 void MatchServer::LogIn(PlayerConnection* connection, const QByteArray& message) {
-    const std::optional<LoginRequest> login = ParseLogin(View(message));
-    if (!login) {
+    const ParseResult parsed = Parse(View(message), Reading::Strict);
+    const Login* login = std::get_if<Login>(&parsed);
+    if (login == nullptr) {
         Drop(connection, QString::fromStdString("sent " + Quoted(message) + " instead of LOGIN"));
         return;
     }
@@ -297,7 +299,7 @@ void MatchServer::StartMatch() {
     ReportRefusals();
     Note(m_names[0] + " and " + m_names[1] + " play");
     RefereeHost& host = *this;
-    m_referee = std::make_unique<MatchReferee>(m_options.match, m_names, host, m_clock);
+    m_referee = std::make_unique<MatchReferee>(m_options.match, m_names, host, m_clock, m_shots);
     m_referee->Start();
 }
 

@@ -13,6 +13,7 @@
 // in a game (UnaskedMessages) and cut off past the same limits.
 
 #include "game_record_file.h"
+#include "library_shot_player.h"
 #include "match_referee.h"
 #include "server_options.h"
 #include "steady_clock.h"
@@ -104,6 +105,7 @@ private:
     QTimer m_closeTimer;
     QTimer m_acceptRetry;
     SteadyClock m_clock;
+    LibraryShotPlayer m_shots;
     // The logged-in players, by seat; null while a seat is free.
     std::array<PlayerConnection*, 2> m_seats{};
     std::array<std::string, 2> m_names;

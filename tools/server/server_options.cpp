@@ -1,5 +1,7 @@
 #include "server_options.h"
 
+#include "match_numbers.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QHostAddress>
@@ -11,7 +13,6 @@ namespace skerrow {
 
 namespace {
 
-constexpr int kMostEnds = 10; // the records of a position hold ten ends
 constexpr double kMostSeconds = 86400.0 * 7;
 
 const QCommandLineOption kAddress("address", "Address to listen on (default 127.0.0.1).",
@@ -20,7 +21,7 @@ const QCommandLineOption kPort("port",
                                "Port to listen on (default 10000); 0 picks a free port. The "
                                "first line on standard output names the port in use.",
                                "port");
-const QCommandLineOption kEnds("ends", "Ends per game, 1 to 10 (default 10).", "n");
+const QCommandLineOption kEndsOption("ends", "Ends per game, 1 to 10 (default 10).", "n");
 const QCommandLineOption kGames("games",
                                 "Games in the match (default 1); the players swap colours "
                                 "every game.",
@@ -47,7 +48,7 @@ void AddOptions(QCommandLineParser& parser) {
     parser.setApplicationDescription(
         "Plays a match between the first two players that log in, then exits.");
     parser.addOptions(
-        {kAddress, kPort, kEnds, kGames, kRandom, kTime, kReadyTime, kRecords, kHelp});
+        {kAddress, kPort, kEndsOption, kGames, kRandom, kTime, kReadyTime, kRecords, kHelp});
 }
 
 std::optional<int> WholeNumber(const QString& text, int least, int most) {
@@ -122,11 +123,11 @@ ServerParseResult ParseServerOptions(const QStringList& arguments) {
         }
         options.port = static_cast<std::uint16_t>(*port);
     }
-    if (parser.isSet(kEnds)) {
-        const std::optional<int> ends = WholeNumber(parser.value(kEnds), 1, kMostEnds);
+    if (parser.isSet(kEndsOption)) {
+        const std::optional<int> ends = WholeNumber(parser.value(kEndsOption), 1, kEnds);
         if (!ends) {
             result.error = QStringLiteral("--ends needs a whole number from 1 to 10, not '%1'.")
-                               .arg(parser.value(kEnds));
+                               .arg(parser.value(kEndsOption));
             return result;
         }
         options.match.ends = *ends;

@@ -5,6 +5,7 @@
 #include "connect_dlg.h"
 #include "executable_file_filter.h"
 #include "fake_prompts.h"
+#include "match_numbers.h"
 #include "relay_session.h"
 #include "rink_images.h"
 #include "skerrow_dlg.h"
@@ -296,7 +297,7 @@ TEST_F(WindowTest, ASecondGameStartsWithAnEmptyScoreBoard) {
     EXPECT_EQ(Text(Layout::kCaptionId), QStringLiteral("第1エンド\u3000赤 - 1投目"));
     for (const int first : {Layout::kFirstRedEndId, Layout::kFirstYellowEndId}) {
         // Ends past the new game's fourth are marked as not played.
-        for (int end = 1; end <= Layout::kEnds; ++end) {
+        for (int end = 1; end <= kEnds; ++end) {
             EXPECT_EQ(Text(first + end - 1), end > 4 ? QStringLiteral("―") : QString())
                 << "control " << first + end - 1;
         }
@@ -307,7 +308,7 @@ TEST_F(WindowTest, ASecondGameStartsWithAnEmptyScoreBoard) {
 
 TEST_F(WindowTest, TheServersShotIsReplayedBeforeTheNextPositionIsShown) {
     ShotVec draw{};
-    ASSERT_EQ(m_window->physics().createShot()(ShotPos{2.375f, 4.88f, 0}, &draw), 1);
+    ASSERT_EQ(m_window->physics().createShot()(ShotPos{kTeeX, kTeeY, 0}, &draw), 1);
     LoopbackServer server;
     ConnectTo(server);
     server.Send(Z("NEWGAME Alice Bob") + Z("POSITION 1.0 3.0"));
@@ -637,7 +638,7 @@ TEST_F(WindowTest, AnEngineGetsGoWhileAPacedReplayRuns) {
     m_window->StartEngine(engine, {heard});
     Command("speedRealTime")->trigger();
     ShotVec draw{};
-    ASSERT_EQ(m_window->physics().createShot()(ShotPos{2.375f, 4.88f, 0}, &draw), 1);
+    ASSERT_EQ(m_window->physics().createShot()(ShotPos{kTeeX, kTeeY, 0}, &draw), 1);
     const QByteArray runShot = QStringLiteral("RUNSHOT %1 %2 0")
                                    .arg(double(draw.vx), 0, 'f', 6)
                                    .arg(double(draw.vy), 0, 'f', 6)

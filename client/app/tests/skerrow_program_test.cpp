@@ -1,5 +1,6 @@
 // The program skerrow as a child process on the offscreen platform: its
 // start-up failures, its options and the picture it writes with --screenshot.
+#include "match_numbers.h"
 #include "physics_binding.h"
 #include "rink_images.h"
 #include "skerrow_dlg.h"
@@ -225,7 +226,7 @@ TEST_F(Program, TheScreenshotShowsTheMatchOnceTheReplayHasEnded) {
     PhysicsBinding physics(QStringLiteral(TARNWICK_DIR));
     ASSERT_TRUE(physics.Load());
     ShotVec draw{};
-    ASSERT_TRUE(physics.CreateShot(ShotPos{2.375f, 4.88f, 0}, draw));
+    ASSERT_TRUE(physics.CreateShot(ShotPos{kTeeX, kTeeY, 0}, draw));
 
     LoopbackServer server;
     const QString picture = m_folder.filePath(QStringLiteral("shot.png"));

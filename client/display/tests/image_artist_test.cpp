@@ -159,7 +159,7 @@ TEST(ScoreBoardPicture, GridFallsBetweenTheCells) {
         const int firstEnd =
             id == Layout::kRedNameId ? Layout::kFirstRedEndId : Layout::kFirstYellowEndId;
         std::vector<int> row{id};
-        for (int end = 0; end < Layout::kEnds; ++end) {
+        for (int end = 0; end < kEnds; ++end) {
             row.push_back(firstEnd + end);
         }
         row.push_back(id == Layout::kRedNameId ? Layout::kRedTotalId : Layout::kYellowTotalId);

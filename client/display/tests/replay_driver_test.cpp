@@ -1,5 +1,6 @@
 #include "replay_driver.h"
 
+#include "match_numbers.h"
 #include "physics_binding.h"
 
 #include <QCoreApplication>
@@ -27,7 +28,7 @@ using std::chrono::nanoseconds;
 // Only a safety net for a broken replay: the tests wait on signals.
 constexpr int kSafetyNetMs = 120'000;
 
-constexpr ShotPos kTee{2.375f, 4.88f, 0};
+constexpr ShotPos kTee{kTeeX, kTeeY, 0};
 // Stops well short of the hog line after a few hundred steps: cheap enough
 // to replay without the trace, at K*K/2 steps.
 constexpr ShotVec kShortShot{0.02f, -0.5f, 1};
@@ -166,8 +167,8 @@ TEST_P(ReplayDriverDraw, ShowsEveryFrameUntilTheStonesRest) {
     EXPECT_TRUE(seen.StepsCountFromZero());
 
     const int delivered = start.shotNumber;
-    EXPECT_EQ(seen.frames[0].stones[delivered].x, 2.375f);
-    EXPECT_EQ(seen.frames[0].stones[delivered].y, 41.28f);
+    EXPECT_EQ(seen.frames[0].stones[delivered].x, kDeliveryX);
+    EXPECT_EQ(seen.frames[0].stones[delivered].y, kDeliveryY);
     for (const int step : {0, 1, 2, restingAfter / 3, restingAfter / 2, restingAfter - 1}) {
         GameState expected = start;
         ASSERT_EQ(m_physics.simulation()(&expected, m_draw, 0.0f, nullptr, step), 1);

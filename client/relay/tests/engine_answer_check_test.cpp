@@ -102,3 +102,15 @@ TEST(EngineAnswerCheck, ReportsAFewLinesAGameThenSaysItStopped) {
     check.OnServerMessage("NEWGAME a b");
     EXPECT_TRUE(check.OnEngineLine("debug"));
 }
+
+// The server takes a READYOK with words after it as READYOK: as the answer to
+// ISREADY, and as no answer to GO.
+TEST(EngineAnswerCheck, ReadsAReadyAnswerAsTheServerDoes) {
+    Play({
+        {"<ISREADY"},
+        {"READYOK later"},
+        {"<GO 100 100"},
+        {"READYOK later", Kind::EngineLineNotAnAnswer, "GO"},
+        {"BESTSHOT 0.1 -2.9 0"},
+    });
+}

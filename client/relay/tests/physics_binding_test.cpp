@@ -1,5 +1,7 @@
 #include "physics_binding.h"
 
+#include "match_numbers.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -13,7 +15,7 @@ const QString kTarnwickDir = QStringLiteral(TARNWICK_DIR);
 const QString kStubDir = QStringLiteral(STUB_LIB_DIR);
 const QString kStubPath = QStringLiteral(STUB_LIB_PATH);
 
-constexpr ShotPos kTee{2.375f, 4.88f, 0};
+constexpr ShotPos kTee{kTeeX, kTeeY, 0};
 
 TEST(PhysicsBinding, LoadsTheLibraryFromTheGivenFolderAndPlaysADraw) {
     PhysicsBinding binding(kTarnwickDir);

@@ -1,6 +1,6 @@
 // A stand-in for the physics library with recognisable results, for the
-// binding tests: built once with every required entry point but the trace,
-// and once without CreateHitShot.
+// binding tests: the entry points that both stand-ins have (one adds
+// CreateHitShot, in tarnwick_stub_hit_shot.cpp; the other lacks it).
 #include <tarnwick/tarnwick.h>
 
 extern "C" {
@@ -24,12 +24,5 @@ TARNWICK_API int TARNWICK_CALL CreateShot(ShotPos target, ShotVec* result) {
     result->curl = target.curl;
     return 1;
 }
-
-#ifdef STUB_WITH_HIT_SHOT
-TARNWICK_API int TARNWICK_CALL CreateHitShot(ShotPos /*target*/, float /*weight*/,
-                                             ShotVec* /*result*/) {
-    return 0;
-}
-#endif
 
 } // extern "C"

@@ -1,5 +1,7 @@
 #include "shot_chooser.h"
 
+#include "match_numbers.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -12,12 +14,12 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr float kTeeX = 2.375f;
-constexpr float kTeeY = 4.88f;
+using skerrow::kTeeX;
+using skerrow::kTeeY;
 
 GameState Position(int shotNumber) {
     GameState state{};
-    state.lastEnd = 10;
+    state.lastEnd = skerrow::kEnds;
     state.shotNumber = shotNumber;
     state.turnFlag = shotNumber % 2;
     return state;
@@ -97,7 +99,8 @@ TEST(ShotChooser, FallsBackToTheDrawToTheTee) {
     state.stones[0] = {kTeeX, kTeeY};
     EXPECT_TRUE(SameShot(chooser.Choose(state, 0ms, rng), DrawToTheTee()));
     // A position the library refuses: the end is already complete.
-    EXPECT_TRUE(SameShot(chooser.Choose(Position(16), 50ms, rng), DrawToTheTee()));
+    EXPECT_TRUE(
+        SameShot(chooser.Choose(Position(skerrow::kStonesPerEnd), 50ms, rng), DrawToTheTee()));
 }
 
 TEST(ShotChooser, EqualSeedsChooseAlike) {

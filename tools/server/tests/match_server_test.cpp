@@ -3,10 +3,10 @@
 // event; the time limit is a safety net only.
 #include "descriptor_limit.h"
 #include "event_loop_wait.h"
+#include "match_numbers.h"
 #include "match_server.h"
 #include "message_framing.h"
-#include "protocol_words.h"
-#include "server_messages.h"
+#include "protocol_messages.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -51,8 +51,8 @@ constexpr long kMostServerKiB = 40 * 1024;
 
 std::string DrawToTee() {
     ShotVec shot{};
-    CreateShot({2.375f, 4.88f, 0}, &shot);
-    return "BESTSHOT " + FormatReal(shot.vx) + " " + FormatReal(shot.vy) + " 0";
+    CreateShot({kTeeX, kTeeY, 0}, &shot);
+    return Format(BestShot{shot});
 }
 
 // A player on a socket: sends its first message, if any, on connecting, answers

@@ -1,17 +1,16 @@
 #include "match_referee.h"
 
+#include "match_numbers.h"
 #include "message_framing.h"
+#include "protocol_messages.h"
 #include "protocol_words.h"
-#include "server_messages.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace skerrow {
 
 namespace {
 
-constexpr int kStones = 16;
 // A delivery that does not reach play: the stone stays at the delivery point
 // and the library drops it when the next shot starts. Played for a side that
 // answered garbage or has no time left.
@@ -23,7 +22,7 @@ const char* ColourName(int colour) {
 
 std::string StonesJson(const GameState& state) {
     std::string json = "[";
-    for (int i = 0; i < kStones; ++i) {
+    for (int i = 0; i < kStonesPerEnd; ++i) {
         if (i > 0) {
             json += ',';
         }
@@ -47,8 +46,8 @@ std::string IntegersJson(const std::vector<int>& values) {
 } // namespace
 
 MatchReferee::MatchReferee(const MatchConfig& config, std::array<std::string, 2> names,
-                           RefereeHost& host, const MatchClock& clock)
-    : m_config(config), m_names(std::move(names)), m_host(host), m_clock(clock) {}
+                           RefereeHost& host, const MatchClock& clock, ShotPlayer& shots)
+    : m_config(config), m_names(std::move(names)), m_host(host), m_clock(clock), m_shots(shots) {}
 
 std::int64_t MatchReferee::Now() const {
     return m_clock.NowMs();
@@ -60,8 +59,7 @@ void MatchReferee::Start() {
 
 void MatchReferee::StartGame() {
     m_redSeat = m_gameIndex % 2;
-    m_state = GameState{};
-    m_state.lastEnd = m_config.ends;
+    m_state = EmptySheet(m_config.ends);
     m_firstColour = kRed;
     m_redScores.clear();
     m_remainingMs = {m_config.thinkingMs, m_config.thinkingMs};
@@ -82,8 +80,8 @@ void MatchReferee::StartGame() {
                .Integer("ends", m_config.ends)
                .Real("random", m_config.randomSize)
                .Integer("thinkingMs", m_config.thinkingMs));
-    SendBoth("NEWGAME " + red + " " + yellow);
-    SendBoth("ISREADY");
+    SendBoth(Format(NewGame{red, yellow}));
+    SendBoth(Format(IsReady{}));
     m_phase = Phase::WaitingForReady;
     m_readyDeadlineMs = Now() + m_config.readyMs;
     m_host.SetAlarm(m_config.readyMs);
@@ -93,8 +91,10 @@ void MatchReferee::OnMessage(int seat, std::string_view message, std::int64_t re
     if (m_phase == Phase::Over || seat < 0 || seat > 1 || !m_connected[seat]) {
         return;
     }
+    // Every player's message is judged strictly, as docs/protocol.md says.
+    const ParseResult parsed = Parse(message, Reading::Strict);
     const std::string_view text = TrimEnd(message);
-    const bool readyWord = HasCommandWord(text, "READYOK");
+    const bool readyWord = std::holds_alternative<ReadyOk>(parsed);
     if (m_phase == Phase::WaitingForReady && readyWord && !m_ready[seat]) {
         m_ready[seat] = true;
         Record(Event("ready").String("side", ColourName(ColourOf(seat))));
@@ -109,7 +109,8 @@ void MatchReferee::OnMessage(int seat, std::string_view message, std::int64_t re
     // a message that arrived before the side was asked.
     if (m_phase == Phase::WaitingForAnswer && seat == SeatOf(m_toDeliver) && !text.empty() &&
         !readyWord && receivedMs >= m_askedAtMs) {
-        TakeAnswer(text, receivedMs);
+        const BestShot* delivery = std::get_if<BestShot>(&parsed);
+        TakeAnswer(text, delivery ? std::optional(delivery->shot) : std::nullopt, receivedMs);
         return;
     }
     Ignore(seat, text);
@@ -204,15 +205,15 @@ void MatchReferee::PlayOn() {
             // The position after the last end (an empty sheet, the end count
             // at the number of ends), so that a client's score board fills in
             // the last end too before the game is over.
-            SendBoth(FormatPosition(m_state));
-            SendBoth(FormatSetState(0, m_state.currentEnd, m_config.ends, m_firstColour));
+            SendBoth(Format(PositionOf(m_state)));
+            SendBoth(Format(SetState{0, m_state.currentEnd, m_config.ends, m_firstColour}));
             FinishGame({});
             return;
         }
-        const int colour = m_firstColour ^ (m_state.shotNumber & 1);
+        const int colour = ColourToDeliver(m_firstColour, m_state.shotNumber);
         m_state.turnFlag = colour;
-        SendBoth(FormatPosition(m_state));
-        SendBoth(FormatSetState(m_state.shotNumber, m_state.currentEnd, m_config.ends, colour));
+        SendBoth(Format(PositionOf(m_state)));
+        SendBoth(Format(SetState{m_state.shotNumber, m_state.currentEnd, m_config.ends, colour}));
         Record(Event("position")
                    .Integer("end", m_state.currentEnd)
                    .Integer("shot", m_state.shotNumber)
@@ -225,7 +226,7 @@ void MatchReferee::PlayOn() {
         m_toDeliver = colour;
         m_askedAtMs = Now();
         m_phase = Phase::WaitingForAnswer;
-        m_host.SendTo(SeatOf(colour), FormatGo(m_remainingMs[kRed], m_remainingMs[kYellow]));
+        m_host.SendTo(SeatOf(colour), Format(Go{m_remainingMs[kRed], m_remainingMs[kYellow]}));
         Record(Event("go")
                    .String("side", ColourName(colour))
                    .Integer("redMs", m_remainingMs[kRed])
@@ -234,7 +235,8 @@ void MatchReferee::PlayOn() {
     }
 }
 
-void MatchReferee::TakeAnswer(std::string_view text, std::int64_t receivedMs) {
+void MatchReferee::TakeAnswer(std::string_view text, std::optional<ShotVec> shot,
+                              std::int64_t receivedMs) {
     const int colour = m_toDeliver;
     const std::int64_t used = receivedMs - m_askedAtMs;
     m_host.SetAlarm(std::nullopt);
@@ -245,7 +247,6 @@ void MatchReferee::TakeAnswer(std::string_view text, std::int64_t receivedMs) {
         return;
     }
     m_remainingMs[colour] -= used;
-    const std::optional<ShotVec> shot = ParseDelivery(text);
     Record(Event("answer")
                .String("side", ColourName(colour))
                .String("text", text)
@@ -285,13 +286,13 @@ void MatchReferee::PlayStone(int colour, std::optional<ShotVec> asked, std::stri
     const float randomSize = asked ? m_config.randomSize : 0.0f;
     ShotVec played = requested;
     const GameState before = m_state;
-    if (Simulation(&m_state, requested, randomSize, &played, -1) != 1) {
+    if (!m_shots.Play(m_state, requested, randomSize, played)) {
         // Not expected for a checked delivery; the game goes on without it.
         m_state = before;
         played = kNoDelivery;
-        Simulation(&m_state, kNoDelivery, 0.0f, &played, -1);
+        m_shots.Play(m_state, kNoDelivery, 0.0f, played);
     }
-    SendBoth(FormatRunShot(played));
+    SendBoth(Format(RunShot{played}));
     Record(Event("shot")
                .String("side", ColourName(colour))
                .Integer("end", end)
@@ -306,29 +307,17 @@ void MatchReferee::PlayStone(int colour, std::optional<ShotVec> asked, std::stri
 }
 
 void MatchReferee::CloseEnd(int end) {
-    // The library counts the end for the side that delivered first in it.
-    const int firstScore = m_state.endScores[end];
-    m_redScores.push_back(m_firstColour == kRed ? firstScore : -firstScore);
-    SendBoth(FormatScore(m_redScores));
-    int red = 0;
-    int yellow = 0;
-    for (const int score : m_redScores) {
-        red += std::max(score, 0);
-        yellow += std::max(-score, 0);
-    }
+    const int endScore = m_state.endScores[end];
+    m_redScores.push_back(RedScore(m_firstColour, endScore));
+    SendBoth(Format(Score{m_redScores}));
+    const Points points = Tally(m_redScores);
     Record(Event("score")
                .Integer("end", end)
                .Raw("scores", IntegersJson(m_redScores))
-               .Integer("red", red)
-               .Integer("yellow", yellow));
-    // The side that scored delivers first in the next end; after a blank end
-    // the order stays.
-    if (firstScore < 0) {
-        m_firstColour ^= 1;
-    }
-    for (StonePosition& stone : m_state.stones) {
-        stone = {0.0f, 0.0f};
-    }
+               .Integer("red", points.red)
+               .Integer("yellow", points.yellow));
+    m_firstColour = FirstToDeliverNext(m_firstColour, endScore);
+    ClearSheet(m_state);
 }
 
 void MatchReferee::FinishGame(const std::array<std::optional<std::string>, 2>& forfeits) {
@@ -336,10 +325,8 @@ void MatchReferee::FinishGame(const std::array<std::optional<std::string>, 2>& f
     GameResult result;
     result.game = m_gameIndex + 1;
     result.names = {NameOf(kRed), NameOf(kYellow)};
-    for (const int score : m_redScores) {
-        result.points[kRed] += std::max(score, 0);
-        result.points[kYellow] += std::max(-score, 0);
-    }
+    const Points points = Tally(m_redScores);
+    result.points = {points.red, points.yellow};
     result.forfeited = {forfeits[kRed].has_value(), forfeits[kYellow].has_value()};
     std::string outcome;
     if (result.forfeited[kRed] || result.forfeited[kYellow]) {
@@ -367,7 +354,7 @@ void MatchReferee::FinishGame(const std::array<std::optional<std::string>, 2>& f
 
     for (int seat = 0; seat < 2; ++seat) {
         if (m_connected[seat]) {
-            m_host.SendTo(seat, "GAMEOVER");
+            m_host.SendTo(seat, Format(GameOver{}));
         }
     }
     JsonLine line = Event("gameover")

@@ -2,9 +2,9 @@
 // referee's calls, a fake clock stands for time, and a fake host records what
 // each player was sent. Deliveries are played with no random error, so every
 // result is fixed.
+#include "match_numbers.h"
 #include "match_referee.h"
-#include "protocol_words.h"
-#include "server_messages.h"
+#include "protocol_messages.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -26,6 +26,19 @@ class FakeClock final : public MatchClock {
 public:
     std::int64_t NowMs() const override { return now; }
     std::int64_t now = 50000;
+};
+
+// The physics library, unless told to refuse a delivery.
+class Shots final : public ShotPlayer {
+public:
+    bool Play(GameState& state, ShotVec shot, float randomSize, ShotVec& played) override {
+        if (refuseNext) {
+            refuseNext = false;
+            return false;
+        }
+        return Simulation(&state, shot, randomSize, &played, -1) == 1;
+    }
+    bool refuseNext = false;
 };
 
 // The turn a player was last told of by SETSTATE.
@@ -104,8 +117,8 @@ using Strategy = std::function<std::string(int seat, const Turn& turn)>;
 
 std::string DrawToTee() {
     ShotVec shot{};
-    CreateShot({2.375f, 4.88f, 0}, &shot);
-    return "BESTSHOT " + FormatReal(shot.vx) + " " + FormatReal(shot.vy) + " 0";
+    CreateShot({kTeeX, kTeeY, 0}, &shot);
+    return Format(BestShot{shot});
 }
 
 // Draws to the tee with `colour`'s first stone in the ends listed, throws
@@ -121,7 +134,7 @@ protected:
     void Begin(MatchConfig config) {
         config.randomSize = 0.0f;
         m_referee = std::make_unique<MatchReferee>(
-            config, std::array<std::string, 2>{"Alice", "Bob"}, m_host, m_clock);
+            config, std::array<std::string, 2>{"Alice", "Bob"}, m_host, m_clock, m_shots);
         m_referee->Start();
     }
 
@@ -152,6 +165,7 @@ protected:
 
     FakeClock m_clock;
     FakeHost m_host;
+    Shots m_shots;
     std::unique_ptr<MatchReferee> m_referee;
 };
 
@@ -178,7 +192,7 @@ TEST_F(Referee, PlaysAOneEndGameInTheDocumentedOrder) {
         for (int shot = 0; shot < 16; ++shot) {
             const int colour = shot % 2;
             expected.push_back("POSITION");
-            expected.push_back(FormatSetState(shot, 0, 1, colour));
+            expected.push_back(Format(SetState{shot, 0, 1, colour}));
             if (colour == seat) {
                 expected.push_back("GO");
             }
@@ -186,7 +200,7 @@ TEST_F(Referee, PlaysAOneEndGameInTheDocumentedOrder) {
         }
         expected.push_back("SCORE 1");
         expected.push_back("POSITION");
-        expected.push_back(FormatSetState(0, 1, 1, kRed));
+        expected.push_back(Format(SetState{0, 1, 1, kRed}));
         expected.push_back("GAMEOVER");
         std::vector<std::string> words;
         for (const std::string& message : m_host.sent[seat]) {
@@ -364,6 +378,19 @@ TEST_F(Referee, AnAnswerThatArrivesAsTheClockRunsOutCountsAsATimeOut) {
     const std::vector<QJsonObject> timeouts = m_host.Events("timeout");
     ASSERT_EQ(timeouts.size(), 1u);
     EXPECT_EQ(timeouts[0].value("text").toString().toStdString(), DrawToTee());
+}
+
+TEST_F(Referee, ADeliveryTheLibraryRefusesIsPlayedShortOfPlayAndTheGameGoesOn) {
+    Begin({.ends = 1, .games = 1});
+    BothReady();
+    m_shots.refuseNext = true;
+    Answer(0, DrawToTee());
+    EXPECT_EQ(m_host.Sent(1, "RUNSHOT"), std::vector<std::string>{kNoDeliveryPlayed});
+    EXPECT_EQ(m_host.asked, 1);
+    const QJsonObject shot = m_host.Events("shot").at(0);
+    EXPECT_EQ(shot.value("reason").toString(), "answer");
+    EXPECT_FALSE(shot.value("asked").isNull());
+    EXPECT_EQ(shot.value("played").toObject().value("vy").toDouble(), 0.0);
 }
 
 class GarbageAnswer : public Referee, public ::testing::WithParamInterface<const char*> {};

@@ -3,10 +3,13 @@
 // The rules of a match between two players, without sockets or timers: the
 // referee turns what happens (a message from a player, a lost connection, the
 // alarm it asked for) into messages to each player, record lines and result
-// lines, through a RefereeHost, and reads the time from a MatchClock. Every
-// call returns at once; nothing waits.
+// lines, through a RefereeHost, reads the time from a MatchClock and plays
+// every delivery through a ShotPlayer. Every call returns at once; nothing
+// waits. The match server and engine-series play by it.
 
+#include "game_rules.h"
 #include "json_line.h"
+#include "match_numbers.h"
 #include "referee_ports.h"
 #include "unasked_messages.h"
 
@@ -21,14 +24,10 @@
 
 namespace skerrow {
 
-// The colours, also the turn numbers of SETSTATE.
-inline constexpr int kRed = 0;
-inline constexpr int kYellow = 1;
-
 // How a match is played.
 struct MatchConfig {
     // Ends per game, 1 to 10.
-    int ends = 10;
+    int ends = kEnds;
     // Games in the match, at least 1; the players swap colours every game.
     int games = 1;
     // Delivery error handed to Simulation, as an offset at the tee in metres.
@@ -45,7 +44,7 @@ struct GameResult {
     int game = 0;
     // By colour (kRed, kYellow).
     std::array<std::string, 2> names;
-    std::array<int, 2> points{};
+    std::array<std::int64_t, 2> points{};
     // By colour: the side lost the game by disconnecting or not answering ISREADY.
     std::array<bool, 2> forfeited{};
     // The winning colour; none for a draw, or when both sides forfeited.
@@ -57,10 +56,10 @@ struct GameResult {
 class MatchReferee {
 public:
     // `names`: the players' display names by seat (the order of login); the
-    // player in seat 0 plays red in the first game. `host` and `clock` must
-    // outlive the referee.
+    // player in seat 0 plays red in the first game. `host`, `clock` and
+    // `shots` must outlive the referee.
     MatchReferee(const MatchConfig& config, std::array<std::string, 2> names, RefereeHost& host,
-                 const MatchClock& clock);
+                 const MatchClock& clock, ShotPlayer& shots);
     MatchReferee(const MatchReferee&) = delete;
     MatchReferee& operator=(const MatchReferee&) = delete;
 
@@ -92,7 +91,9 @@ private:
 
     void StartGame();
     void PlayOn();
-    void TakeAnswer(std::string_view text, std::int64_t receivedMs);
+    // The answer `text` to GO, with the delivery it names if it is a valid
+    // one.
+    void TakeAnswer(std::string_view text, std::optional<ShotVec> shot, std::int64_t receivedMs);
     // A message from `seat` that nothing asked for (`text` is none for an
     // over-long one): counted, recorded while few, and the player cut off
     // past the limits.
@@ -112,6 +113,7 @@ private:
     std::array<std::string, 2> m_names;
     RefereeHost& m_host;
     const MatchClock& m_clock;
+    ShotPlayer& m_shots;
 
     Phase m_phase = Phase::WaitingForReady;
     std::array<bool, 2> m_connected{true, true}; // by seat
@@ -133,8 +135,8 @@ private:
 
     // The match so far.
     std::vector<GameResult> m_results;
-    std::array<int, 2> m_wins{};   // by seat
-    std::array<int, 2> m_points{}; // by seat
+    std::array<int, 2> m_wins{};            // by seat
+    std::array<std::int64_t, 2> m_points{}; // by seat
     int m_drawn = 0;
 };
 

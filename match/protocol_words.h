@@ -2,9 +2,12 @@
 
 // Reading and writing the words and numbers of the text protocol, the same in
 // every locale: a decimal point is always '.', whatever the process's C locale.
+// The messages themselves are read and written by protocol_messages.h, from
+// these.
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,8 +39,10 @@ std::optional<float> ReadFiniteReal(std::string_view text);
 
 // A decimal number that takes up the whole word: an optional sign, digits, an
 // optional fraction and exponent (no "inf", "nan" or hexadecimal form), within
-// `limit` in size. Empty for anything else.
-std::optional<double> ReadWholeReal(std::string_view word, double limit);
+// `limit` in size, as a 32-bit float. Empty for anything else, and for a value
+// that is no finite float.
+std::optional<float> ReadWholeReal(std::string_view word,
+                                   double limit = std::numeric_limits<double>::infinity());
 
 // A whole number that takes up the whole word, with an optional sign, within
 // 32 bits. Empty for anything else.
@@ -53,5 +58,13 @@ std::string FormatReal(float value);
 
 // True when the two words are equal without regard to ASCII letter case.
 bool SameWord(std::string_view a, std::string_view b);
+
+// The part of a message that a client acts on, logs and passes on: up to its
+// first newline or zero byte (a carriage return before the newline stays).
+std::string_view CutAtLineEnd(std::string_view message);
+
+// `text` without the spaces, tabs, carriage returns and newlines at its end,
+// which the server ignores.
+std::string_view TrimEnd(std::string_view text);
 
 } // namespace skerrow

@@ -24,6 +24,52 @@ FramedMessages FeedInChunks(Framer& framer, std::string_view stream, std::size_t
     return all;
 }
 
+// --- one frame, bytes in and {status, message, size} out ------------------
+
+struct FrameCase {
+    const char* name;
+    std::string bytes;
+    Framing framing;
+    std::size_t maxLength;
+    std::size_t held; // bytes of the message from earlier reads
+    Frame::Status status;
+    std::string message;
+    std::size_t size;
+};
+
+class FrameCases : public ::testing::TestWithParam<FrameCase> {};
+
+TEST_P(FrameCases, ReadsTheFirstFrame) {
+    const FrameCase& c = GetParam();
+    const Frame frame = ReadFrame(c.bytes, c.framing, c.maxLength, c.held);
+    EXPECT_EQ(frame.status, c.status);
+    EXPECT_EQ(frame.message, c.message);
+    EXPECT_EQ(frame.size, c.size);
+}
+
+constexpr Framing kZero = Framing::ZeroTerminated;
+constexpr Framing kLines = Framing::Lines;
+using Status = Frame::Status;
+
+INSTANTIATE_TEST_SUITE_P(
+    Bytes, FrameCases,
+    ::testing::Values(
+        FrameCase{"MessageAndItsZero", "GO 1 2\0ISREADY\0"s, kZero, 8, 0, Status::Complete,
+                  "GO 1 2", 7},
+        FrameCase{"EmptyMessage", "\0x"s, kZero, 8, 0, Status::Complete, "", 1},
+        FrameCase{"NewlineIsTextOnTheSocket", "a\nb\0"s, kZero, 8, 0, Status::Complete, "a\nb", 4},
+        FrameCase{"NewlineEndsALine", "a\r\nb"s, kLines, 8, 0, Status::Complete, "a\r", 3},
+        FrameCase{"ZeroEndsALine", "a\0b"s, kLines, 8, 0, Status::Complete, "a", 2},
+        FrameCase{"NoTerminatorYet", "SETSTATE", kZero, 8, 0, Status::Incomplete, "", 0},
+        FrameCase{"NothingYet", "", kZero, 8, 0, Status::Incomplete, "", 0},
+        FrameCase{"ExactlyTheCap", "12345678\0"s, kZero, 8, 0, Status::Complete, "12345678", 9},
+        FrameCase{"OneOverTheCap", "123456789\0ok\0"s, kZero, 8, 0, Status::TooLong, "", 10},
+        FrameCase{"OverTheCapAndOpen", "123456789", kZero, 8, 0, Status::TooLongOpen, "", 9},
+        FrameCase{"HeldBytesCount", "678\0"s, kZero, 8, 5, Status::Complete, "678", 4},
+        FrameCase{"HeldBytesPassTheCap", "6789\0"s, kZero, 8, 5, Status::TooLong, "", 5},
+        FrameCase{"FullHeldMessageEnds", "\0"s, kZero, 8, 8, Status::Complete, "", 1}),
+    [](const ::testing::TestParamInfo<FrameCase>& info) { return info.param.name; });
+
 // --- the server's zero-terminated messages --------------------------------
 
 // Whatever the size of the reads, the same messages come out.

@@ -1,7 +1,10 @@
 #pragma once
 
 // What the match referee needs from its surroundings, as small interfaces, so
-// that the rules run the same behind real sockets and in the tests.
+// that the rules run the same behind real sockets, in a process of their own
+// and in the tests.
+
+#include <tarnwick/tarnwick.h>
 
 #include <cstdint>
 #include <optional>
@@ -18,6 +21,21 @@ public:
 
 protected:
     ~MatchClock() = default;
+};
+
+// Plays deliveries: the physics library's Simulation, for a program that
+// links it (LibraryShotPlayer), or a stand-in.
+class ShotPlayer {
+public:
+    // Plays `shot` on `state` with a random delivery error of `randomSize`
+    // (an offset at the tee, in metres) until every stone rests: writes the
+    // position after it into `state` and the delivery played, error included,
+    // into `played`. False, with nothing written, when the position or the
+    // delivery is refused.
+    virtual bool Play(GameState& state, ShotVec shot, float randomSize, ShotVec& played) = 0;
+
+protected:
+    ~ShotPlayer() = default;
 };
 
 // The referee's outside world: the two players' connections, a single alarm,

@@ -1,5 +1,5 @@
-// The relay tests run inside a QCoreApplication, so that sockets, processes
-// and timers have an event loop to run on.
+// Tests that run inside a QCoreApplication, so that sockets, processes and
+// timers have an event loop to run on.
 #include <QCoreApplication>
 
 #include <gtest/gtest.h>

@@ -29,6 +29,14 @@ bool HasNegativeExponent(std::string_view text) {
     return e != std::string_view::npos && e + 1 < text.size() && text[e + 1] == '-';
 }
 
+// True when `value` rounds to a finite 32-bit float: values from halfway
+// between the largest float and the next power of two on round to infinity.
+bool FitsFloat(double value) {
+    const double limit =
+        static_cast<double>(std::numeric_limits<float>::max()) + std::ldexp(1.0, 103);
+    return std::isfinite(value) && std::fabs(value) < limit;
+}
+
 char AsciiLower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -78,11 +86,7 @@ std::optional<float> ReadFiniteReal(std::string_view text) {
         HasNegativeExponent(rest.substr(0, static_cast<std::size_t>(end - rest.data())))) {
         return 0.0f; // too small for a double: as good as 0
     }
-    // Values from halfway between the largest float and the next power of two
-    // on would round to infinity.
-    const double limit =
-        static_cast<double>(std::numeric_limits<float>::max()) + std::ldexp(1.0, 103);
-    if (error != std::errc() || !std::isfinite(value) || std::fabs(value) >= limit) {
+    if (error != std::errc() || !FitsFloat(value)) {
         return std::nullopt;
     }
     return static_cast<float>(value);
@@ -92,7 +96,7 @@ float ReadReal(std::string_view text) {
     return ReadFiniteReal(text).value_or(0.0f);
 }
 
-std::optional<double> ReadWholeReal(std::string_view word, double limit) {
+std::optional<float> ReadWholeReal(std::string_view word, double limit) {
     std::string_view digits = word;
     if (!digits.empty() && digits.front() == '+') {
         digits.remove_prefix(1);
@@ -111,11 +115,11 @@ std::optional<double> ReadWholeReal(std::string_view word, double limit) {
     double value = 0.0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value,
                                               std::chars_format::general);
-    if (error != std::errc() || end != digits.data() + digits.size() || !std::isfinite(value) ||
+    if (error != std::errc() || end != digits.data() + digits.size() || !FitsFloat(value) ||
         std::fabs(value) > limit) {
         return std::nullopt;
     }
-    return value;
+    return static_cast<float>(value);
 }
 
 std::optional<std::int32_t> ReadWholeInteger(std::string_view word) {
@@ -175,6 +179,16 @@ bool SameWord(std::string_view a, std::string_view b) {
         }
     }
     return true;
+}
+
+std::string_view CutAtLineEnd(std::string_view message) {
+    const std::size_t end = message.find_first_of(std::string_view("\n\0", 2));
+    return end == std::string_view::npos ? message : message.substr(0, end);
+}
+
+std::string_view TrimEnd(std::string_view text) {
+    const std::size_t last = text.find_last_not_of(" \t\r\n");
+    return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
 }
 
 } // namespace skerrow

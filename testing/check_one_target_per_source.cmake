@@ -1,0 +1,28 @@
+# Fails when a source file of the project is compiled for more than one
+# target: a file that two targets compile is code that two places own.
+#
+#   cmake -DCOMMANDS=<build>/compile_commands.json -DSOURCE_DIR=<source> -P <this file>
+cmake_minimum_required(VERSION 3.22)
+file(READ "${COMMANDS}" commands)
+string(JSON count LENGTH "${commands}")
+math(EXPR last "${count} - 1")
+set(seen "")
+set(twice "")
+foreach(i RANGE ${last})
+    string(JSON file GET "${commands}" ${i} file)
+    cmake_path(IS_PREFIX SOURCE_DIR "${file}" NORMALIZE ours)
+    if(NOT ours)
+        continue()
+    endif()
+    if("${file}" IN_LIST seen)
+        list(APPEND twice "${file}")
+    else()
+        list(APPEND seen "${file}")
+    endif()
+endforeach()
+if(twice)
+    list(REMOVE_DUPLICATES twice)
+    list(JOIN twice "\n  " shown)
+    message(FATAL_ERROR "Compiled for more than one target:\n  ${shown}")
+endif()
+message(STATUS "${count} compilations, each source file once")
