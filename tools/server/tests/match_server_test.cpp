@@ -669,7 +669,16 @@ TEST_F(ServerProgram, AFloodingPlayerIsCutOffWithoutCostingTheOtherSideItsTime) 
     }
     EXPECT_GE(answers, 8); // the whole first end
     RecordProperty("honestSlowestMs", slowest);
-    EXPECT_LT(slowest, 100);
+    // The honest player answers from this process, which also feeds the
+    // flood: in the sanitized build on a busy machine its own answer alone
+    // has taken a few hundred milliseconds. A server that charged the flood
+    // to the honest side took seconds a stone.
+#if defined(__SANITIZE_ADDRESS__)
+    constexpr int kSlowestAllowedMs = 400;
+#else
+    constexpr int kSlowestAllowedMs = 100;
+#endif
+    EXPECT_LT(slowest, kSlowestAllowedMs);
     EXPECT_EQ(ignored, 20);
     EXPECT_EQ(cut.value("reason").toString(), "flooding");
     EXPECT_EQ(cut.value("side").toString(), flooderSide);
