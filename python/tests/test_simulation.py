@@ -2,6 +2,7 @@
 
 import math
 import os
+import shutil
 import struct
 import subprocess
 import sys
@@ -237,7 +238,7 @@ def test_a_missing_library_says_where_it_was_looked_for(tmp_path):
     # lists all three places.
     copy = tmp_path / "elsewhere" / "python"
     copy.mkdir(parents=True)
-    subprocess.run(["cp", "-r", os.path.dirname(tarnwick.__file__), str(copy)], check=True)
+    shutil.copytree(os.path.dirname(tarnwick.__file__), str(copy / "tarnwick"))
     env = {k: v for k, v in os.environ.items() if k != "TARNWICK_LIBRARY"}
     env["PYTHONPATH"] = str(copy)
     env["LD_LIBRARY_PATH"] = ""
