@@ -1,8 +1,8 @@
+#include "decimal_comma_locale.h"
 #include "protocol_words.h"
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -88,17 +88,12 @@ TEST(ReadInteger, ReadsAsAtoiDoesAndClamps) {
 }
 
 TEST(ProtocolNumbers, IgnoreTheProcessLocale) {
-    // A locale that writes decimal commas, where one is installed; the C
-    // locale otherwise, in which case the test shows nothing new.
-    const std::string previous = std::setlocale(LC_ALL, nullptr);
-    for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8", "ru_RU.UTF-8"}) {
-        if (std::setlocale(LC_ALL, name) != nullptr) {
-            break;
-        }
+    const test::DecimalCommaLocale comma;
+    if (!comma.active()) {
+        GTEST_SKIP() << "no locale with a decimal comma on this machine";
     }
     EXPECT_EQ(ReadReal("2.375"), 2.375f);
     EXPECT_EQ(FormatReal(-0.0990741f), "-0.099074");
-    std::setlocale(LC_ALL, previous.c_str());
 }
 
 TEST(FormatReal, PrintsSixDecimals) {

@@ -5,9 +5,6 @@
 // compared by running this program on each (compare_shot_tables.cmake).
 //
 //   tarnwick_shot_table FILE
-//
-// Entries that need an entry point this build of the library does not export
-// (the seeded and the batch simulation) are written as skipped.
 
 #include "test_support.h"
 
@@ -18,6 +15,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace tarnwick::test;
@@ -200,13 +198,8 @@ public:
         ShotVec played{};
         int result = 0;
         if (entry.seed) {
-#ifdef TARNWICK_HAS_SIMULATION_SEEDED
             result = SimulationSeeded(&state, entry.shot, entry.randomSize, &played, entry.steps,
                                       *entry.seed);
-#else
-            Line(entry.name + " skipped: no SimulationSeeded");
-            return;
-#endif
         } else {
             result = Simulation(&state, entry.shot, entry.randomSize, &played, entry.steps);
         }
@@ -231,13 +224,7 @@ public:
     // Every entry through one batch call on two threads: the results must not
     // depend on the platform's threads either.
     void Batch(const std::vector<ShotEntry>& entries) {
-#ifdef TARNWICK_HAS_SIMULATION_BATCH
-        std::vector<GameState> states;
-        std::vector<ShotVec> shots;
-        for (const ShotEntry& entry : entries) {
-            states.push_back(entry.position);
-            shots.push_back(entry.shot);
-        }
+        const auto [states, shots] = BatchArguments(entries);
         const int count = static_cast<int>(entries.size());
         std::vector<GameState> results(entries.size());
         std::vector<ShotVec> played(entries.size());
@@ -248,16 +235,36 @@ public:
             Line("batch-" + entries[i].name + " played " + Hex(&played[i], sizeof played[i]) +
                  " state " + Hex(&results[i], sizeof results[i]));
         }
-#else
-        (void)entries;
-        Line("batch skipped: no SimulationBatch");
-#endif
+    }
+
+    // Entries played in place, with no record of the deliveries played, on
+    // one thread per core (as many as the platform reports), with seeds that
+    // pass 2^64 and wrap round to 0.
+    void BatchInPlace(const std::vector<ShotEntry>& entries) {
+        auto [states, shots] = BatchArguments(entries);
+        const int refused =
+            SimulationBatch(states.data(), shots.data(), static_cast<int>(entries.size()), 0.3f,
+                            0xFFFFFFFFFFFFFFFDu, states.data(), nullptr, 0);
+        Line("batch-in-place refused " + std::to_string(refused));
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            Line("batch-in-place-" + entries[i].name + " state " +
+                 Hex(&states[i], sizeof states[i]));
+        }
     }
 
 private:
-    void Line(const std::string& text) {
-        m_out << text << '\n';
+    // The positions and deliveries of `entries`, as SimulationBatch takes them.
+    static std::pair<std::vector<GameState>, std::vector<ShotVec>>
+    BatchArguments(const std::vector<ShotEntry>& entries) {
+        std::pair<std::vector<GameState>, std::vector<ShotVec>> arguments;
+        for (const ShotEntry& entry : entries) {
+            arguments.first.push_back(entry.position);
+            arguments.second.push_back(entry.shot);
+        }
+        return arguments;
     }
+
+    void Line(const std::string& text) { m_out << text << '\n'; }
 
     std::ostream& m_out;
 };
@@ -325,6 +332,7 @@ int main(int argc, char** argv) {
         writer.Shot(entry);
     }
     writer.Batch(generated);
+    writer.BatchInPlace(chosen);
     file.close();
     if (!file) {
         std::cerr << "tarnwick_shot_table: could not write all of " << argv[1] << '\n';

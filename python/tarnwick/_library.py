@@ -10,8 +10,11 @@ looked for, in this order:
 3. the repository's build folder, when the package is used from a checkout
    with PYTHONPATH=python (``build/bin``, or the Windows cross build's
    ``build-windows/Tarnwick-win64/bin``);
-4. the system's own search by file name (LD_LIBRARY_PATH, the loader's cache,
-   PATH on Windows).
+4. on Windows, the folders of PATH, searched here: Python (3.8 and later)
+   loads a DLL named without a folder only from its own folder and the
+   system's;
+5. the system's own search by file name (LD_LIBRARY_PATH and the loader's
+   cache; on Windows the interpreter's and the system's folders).
 """
 
 import ctypes
@@ -55,20 +58,34 @@ def build_folder_library(repository):
     return os.path.join(repository, "build", "bin", name)
 
 
+def on_search_path(name, search_path):
+    """The first file `name` in the folders of `search_path` (a PATH value), or None."""
+    for folder in search_path.split(os.pathsep):
+        if folder and os.path.isfile(os.path.join(folder, name)):
+            return os.path.join(folder, name)
+    return None
+
+
 def candidate_paths():
     """The places tried, in order, as (path, how it was chosen) pairs."""
     explicit = os.environ.get(ENVIRONMENT_VARIABLE)
     if explicit:
         return [(explicit, "from " + ENVIRONMENT_VARIABLE)]
     package = os.path.dirname(os.path.abspath(__file__))
-    return [
-        (os.path.join(package, library_file_name()), "next to the package"),
+    name = library_file_name()
+    places = [
+        (os.path.join(package, name), "next to the package"),
         (
             build_folder_library(os.path.dirname(os.path.dirname(package))),
             "the repository's build folder",
         ),
-        (library_file_name(), "the system's library search"),
     ]
+    if sys.platform == "win32":
+        on_path = on_search_path(name, os.environ.get("PATH", ""))
+        if on_path:
+            places.append((on_path, "on PATH"))
+    places.append((name, "the system's library search"))
+    return places
 
 
 def _load(path):

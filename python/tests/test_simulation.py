@@ -2,6 +2,8 @@
 
 import math
 import os
+import shutil
+import struct
 import subprocess
 import sys
 
@@ -236,7 +238,7 @@ def test_a_missing_library_says_where_it_was_looked_for(tmp_path):
     # lists all three places.
     copy = tmp_path / "elsewhere" / "python"
     copy.mkdir(parents=True)
-    subprocess.run(["cp", "-r", os.path.dirname(tarnwick.__file__), str(copy)], check=True)
+    shutil.copytree(os.path.dirname(tarnwick.__file__), str(copy / "tarnwick"))
     env = {k: v for k, v in os.environ.items() if k != "TARNWICK_LIBRARY"}
     env["PYTHONPATH"] = str(copy)
     env["LD_LIBRARY_PATH"] = ""
@@ -249,6 +251,35 @@ def test_a_missing_library_says_where_it_was_looked_for(tmp_path):
         "the system's library search",
     ):
         assert place in done.stderr
+
+
+def test_on_windows_the_dll_is_also_found_on_path(tmp_path, monkeypatch):
+    # Python 3.8 and later load a DLL named without a folder from the
+    # interpreter's and the system's folders only, so the package searches PATH.
+    from tarnwick import _library
+
+    monkeypatch.delenv("TARNWICK_LIBRARY", raising=False)
+    monkeypatch.setattr(sys, "platform", "win32")
+    (tmp_path / "bin").mkdir()
+    (tmp_path / "bin" / "Tarnwick.dll").write_bytes(b"")
+    search = ["", str(tmp_path / "missing"), str(tmp_path), str(tmp_path / "bin")]
+    monkeypatch.setenv("PATH", os.pathsep.join(search))
+    places = _library.candidate_paths()
+    assert [how for _, how in places] == [
+        "next to the package",
+        "the repository's build folder",
+        "on PATH",
+        "the system's library search",
+    ]
+    bits = "win64" if struct.calcsize("P") == 8 else "win32"
+    assert places[1][0].endswith(
+        os.path.join("build-windows", "Tarnwick-" + bits, "bin", "Tarnwick.dll")
+    )
+    assert places[2][0] == str(tmp_path / "bin" / "Tarnwick.dll")
+    assert places[3][0] == "Tarnwick.dll"
+    # Not on PATH: the system's search is what is left.
+    monkeypatch.setenv("PATH", str(tmp_path))
+    assert "on PATH" not in [how for _, how in _library.candidate_paths()]
 
 
 def test_the_package_works_without_numpy_but_for_batches():

@@ -16,6 +16,9 @@ SKERROW_PACKAGES=(
     libgmock-dev
     googletest
     libbenchmark-dev
+    # The JSON reader that the referee's tests judge the game records with
+    # (header-only, so the Windows build uses the same headers).
+    nlohmann-json3-dev
     locales
     # Widgets too, and (through libqt6gui6) the offscreen platform that the
     # window's tests and screenshots run on.

@@ -101,6 +101,23 @@ cross_build_library() {
     cmake --install "$dir" >/dev/null
 }
 
+# stage_json_reader PREFIX: nlohmann's JSON reader, header-only and the same
+# for every target, from its Debian package into the target's PREFIX, where
+# the cross build's find_package looks. Timestamps are kept, so that a warm
+# build compiles nothing again.
+stage_json_reader() {
+    local prefix=$1
+    local headers=/usr/include/nlohmann config=/usr/share/cmake/nlohmann_json
+    if [[ ! -f "$headers/json.hpp" || ! -d "$config" ]]; then
+        echo "nlohmann's JSON reader is missing: install nlohmann-json3-dev" >&2
+        return 1
+    fi
+    mkdir -p "$prefix/include" "$prefix/share/cmake"
+    rm -rf "$prefix/include/nlohmann" "$prefix/share/cmake/nlohmann_json"
+    cp -a "$headers" "$prefix/include/"
+    cp -a "$config" "$prefix/share/cmake/"
+}
+
 # windows_check ARCH [HOST_BUILD_DIR]
 # Builds Box2D and GoogleTest from Debian's sources for the target (ARCH
 # x86_64 or i686), then the project without Qt, installs Tarnwick.dll with
@@ -126,11 +143,14 @@ windows_check() (
     fi
     local start=$SECONDS
 
-    echo "=== Windows ($arch): Box2D and GoogleTest from Debian's sources"
+    echo "=== Windows ($arch): Box2D, GoogleTest and the JSON reader from Debian's sources"
     fetch_box2d_source "$deps"
     cross_build_library "$box2d_source" "$deps/build-$arch/box2d" "$prefix" "$toolchain" \
         -DBOX2D_BUILD_UNIT_TESTS=OFF -DBOX2D_BUILD_TESTBED=OFF -DBOX2D_BUILD_DOCS=OFF
-    cross_build_library /usr/src/googletest "$deps/build-$arch/googletest" "$prefix" "$toolchain"
+    # No test of the project mocks: GoogleMock is left out.
+    cross_build_library /usr/src/googletest "$deps/build-$arch/googletest" "$prefix" "$toolchain" \
+        -DBUILD_GMOCK=OFF
+    stage_json_reader "$prefix"
 
     echo "=== Windows ($arch): the shot table for this machine, to compare with"
     if [[ -z "$host" ]]; then

@@ -1,12 +1,10 @@
-// The record lines: one valid JSON object each, whatever a player sent. Qt's
-// JSON reader judges them, independent of the writer.
+// The record lines: one valid JSON object each, whatever a player sent. A
+// strict JSON reader independent of the writer judges them: it refuses bad
+// UTF-8, raw control characters and anything after the object.
 #include "json_line.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 using namespace skerrow;
 
@@ -23,17 +21,24 @@ TEST(RecordLines, StayOneValidJsonObjectWhateverThePlayerSent) {
                                  .Raw("scores", "[1,-2]")
                                  .Text();
     EXPECT_EQ(text.find('\n'), std::string::npos);
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
-    ASSERT_EQ(error.error, QJsonParseError::NoError) << text;
-    const QJsonObject object = document.object();
-    EXPECT_EQ(object.value("t").toInt(), -5);
-    EXPECT_EQ(object.value("text").toString(),
-              QString::fromUtf8("say \"hi\"\\\n\t\x01 caf\xC3\xA9 \xEF\xBF\xBD\xEF\xBF\xBD"));
-    EXPECT_DOUBLE_EQ(object.value("vx").toDouble(), -0.25);
-    EXPECT_FALSE(object.value("valid").toBool(true));
-    EXPECT_TRUE(object.value("asked").isNull());
-    EXPECT_EQ(object.value("scores").toArray().size(), 2);
+    const nlohmann::json object = nlohmann::json::parse(text, nullptr, false);
+    ASSERT_TRUE(object.is_object()) << text;
+    EXPECT_EQ(object.at("t").get<int>(), -5);
+    EXPECT_EQ(object.at("text").get<std::string>(),
+              "say \"hi\"\\\n\t\x01 caf\xC3\xA9 \xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_DOUBLE_EQ(object.at("vx").get<double>(), -0.25);
+    EXPECT_FALSE(object.at("valid").get<bool>());
+    EXPECT_TRUE(object.at("asked").is_null());
+    EXPECT_EQ(object.at("scores"), nlohmann::json::array({1, -2}));
+}
+
+// What the tests rely on: the reader refuses what a fault of the writer would
+// leave in a line, where a lenient reader would take it.
+TEST(RecordLines, AreJudgedByAReaderThatRefusesWhatAFaultyWriterWouldLeave) {
+    for (const std::string bad : {"{\"a\":\"\x01\"}", "{\"a\":\"\xFF\"}", "{\"a\":\"\xC0\xAF\"}",
+                                  "{\"a\":1,}", "{\"a\":1} {}", "{\"a\":01}"}) {
+        EXPECT_TRUE(nlohmann::json::parse(bad, nullptr, false).is_discarded()) << bad;
+    }
 }
 
 TEST(RecordLines, EscapeEveryControlCharacterSoThatATerminalShowsThemAsText) {

@@ -6,21 +6,31 @@
 #include "match_referee.h"
 #include "protocol_messages.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <functional>
 #include <sstream>
 
 using namespace skerrow;
+using Json = nlohmann::json;
 
 namespace {
 
 constexpr const char* kThrowAway = "BESTSHOT 0 0 0";
 constexpr const char* kNoDeliveryPlayed = "RUNSHOT 0.000000 0.000000 0";
+
+// One record line as JSON, read by a reader independent of the writer: a
+// strict one that refuses bad UTF-8, raw control characters and anything after
+// the object. A line it refuses fails the test and reads as null.
+Json ParseRecord(const std::string& line) {
+    Json object = Json::parse(line, nullptr, false);
+    if (object.is_discarded() || !object.is_object()) {
+        ADD_FAILURE() << "not a JSON object: " << line;
+        return nullptr;
+    }
+    return object;
+}
 
 class FakeClock final : public MatchClock {
 public:
@@ -86,13 +96,13 @@ public:
         }
         return found;
     }
-    // Record lines of one event, parsed.
-    std::vector<QJsonObject> Events(const QString& name) const {
-        std::vector<QJsonObject> found;
+    // Record lines of one event, parsed; a line that is no JSON object fails
+    // the test.
+    std::vector<Json> Events(std::string_view name) const {
+        std::vector<Json> found;
         for (const std::string& line : records) {
-            const QJsonObject object =
-                QJsonDocument::fromJson(QByteArray::fromStdString(line)).object();
-            if (object.value("event").toString() == name) {
+            const Json object = ParseRecord(line);
+            if (object.is_object() && object.value("event", "") == name) {
                 found.push_back(object);
             }
         }
@@ -286,10 +296,10 @@ TEST_F(Referee, TheSideThatScoresDeliversFirstAndABlankEndKeepsTheOrder) {
         }
     }
     EXPECT_EQ(m_host.announced.front(), "Game 1: Alice 1 - 2 Bob (Bob wins)");
-    const std::vector<QJsonObject> scores = m_host.Events("score");
+    const std::vector<Json> scores = m_host.Events("score");
     ASSERT_EQ(scores.size(), 5u);
-    EXPECT_EQ(scores.back().value("red").toInt(), 1);
-    EXPECT_EQ(scores.back().value("yellow").toInt(), 2);
+    EXPECT_EQ(scores.back().at("red").get<int>(), 1);
+    EXPECT_EQ(scores.back().at("yellow").get<int>(), 2);
 }
 
 TEST_F(Referee, ThinkingTimeIsChargedFromGoToTheAnswer) {
@@ -304,10 +314,10 @@ TEST_F(Referee, ThinkingTimeIsChargedFromGoToTheAnswer) {
     Answer(1, kThrowAway);
     EXPECT_EQ(m_host.sent[0].back(), "GO 8500 7500");
     EXPECT_EQ(m_host.alarm, 8500);
-    const std::vector<QJsonObject> answers = m_host.Events("answer");
+    const std::vector<Json> answers = m_host.Events("answer");
     ASSERT_EQ(answers.size(), 2u);
-    EXPECT_EQ(answers[1].value("thinkingMs").toInt(), 2500);
-    EXPECT_EQ(answers[1].value("remainingMs").toInt(), 7500);
+    EXPECT_EQ(answers[1].at("thinkingMs").get<int>(), 2500);
+    EXPECT_EQ(answers[1].at("remainingMs").get<int>(), 7500);
 }
 
 TEST_F(Referee, AnAnswerIsTimedByWhenItArrivedNotWhenItWasHandled) {
@@ -320,7 +330,7 @@ TEST_F(Referee, AnAnswerIsTimedByWhenItArrivedNotWhenItWasHandled) {
     m_host.asked.reset();
     m_referee->OnMessage(0, kThrowAway, askedAt + 40);
     EXPECT_EQ(m_host.sent[1].back(), "GO 9960 10000");
-    EXPECT_EQ(m_host.Events("answer").at(0).value("thinkingMs").toInt(), 40);
+    EXPECT_EQ(m_host.Events("answer").at(0).at("thinkingMs").get<int>(), 40);
 
     // A message that arrived before GO was sent answers nothing.
     ASSERT_EQ(m_host.asked, 1);
@@ -360,8 +370,8 @@ TEST_F(Referee, ASideOutOfTimeHasEveryLaterStonePlayedShortWithoutBeingAsked) {
     }
     EXPECT_EQ(m_host.Events("timeout").size(), 1u);
     int outOfTime = 0;
-    for (const QJsonObject& shot : m_host.Events("shot")) {
-        outOfTime += shot.value("reason").toString() == "out of time";
+    for (const Json& shot : m_host.Events("shot")) {
+        outOfTime += shot.at("reason").get<std::string>() == "out of time";
     }
     EXPECT_EQ(outOfTime, 7);
     EXPECT_EQ(m_host.Events("ignored").size(), 1u);
@@ -375,9 +385,9 @@ TEST_F(Referee, AnAnswerThatArrivesAsTheClockRunsOutCountsAsATimeOut) {
     Answer(0, DrawToTee());
     EXPECT_EQ(m_host.Sent(0, "RUNSHOT").back(), kNoDeliveryPlayed);
     EXPECT_EQ(m_host.sent[1].back(), "GO 0 1000");
-    const std::vector<QJsonObject> timeouts = m_host.Events("timeout");
+    const std::vector<Json> timeouts = m_host.Events("timeout");
     ASSERT_EQ(timeouts.size(), 1u);
-    EXPECT_EQ(timeouts[0].value("text").toString().toStdString(), DrawToTee());
+    EXPECT_EQ(timeouts[0].at("text").get<std::string>(), DrawToTee());
 }
 
 TEST_F(Referee, ADeliveryTheLibraryRefusesIsPlayedShortOfPlayAndTheGameGoesOn) {
@@ -387,10 +397,10 @@ TEST_F(Referee, ADeliveryTheLibraryRefusesIsPlayedShortOfPlayAndTheGameGoesOn) {
     Answer(0, DrawToTee());
     EXPECT_EQ(m_host.Sent(1, "RUNSHOT"), std::vector<std::string>{kNoDeliveryPlayed});
     EXPECT_EQ(m_host.asked, 1);
-    const QJsonObject shot = m_host.Events("shot").at(0);
-    EXPECT_EQ(shot.value("reason").toString(), "answer");
-    EXPECT_FALSE(shot.value("asked").isNull());
-    EXPECT_EQ(shot.value("played").toObject().value("vy").toDouble(), 0.0);
+    const Json shot = m_host.Events("shot").at(0);
+    EXPECT_EQ(shot.at("reason").get<std::string>(), "answer");
+    EXPECT_FALSE(shot.at("asked").is_null());
+    EXPECT_EQ(shot.at("played").at("vy").get<double>(), 0.0);
 }
 
 class GarbageAnswer : public Referee, public ::testing::WithParamInterface<const char*> {};
@@ -405,11 +415,11 @@ TEST_P(GarbageAnswer, IsPlayedAsADeliveryShortOfPlayAndTheGameGoesOn) {
     Answer(1, kThrowAway);
     // Garbage costs the stone, not the side's time: red is asked again.
     EXPECT_EQ(m_host.asked, 0);
-    const std::vector<QJsonObject> shots = m_host.Events("shot");
+    const std::vector<Json> shots = m_host.Events("shot");
     ASSERT_FALSE(shots.empty());
-    EXPECT_EQ(shots[0].value("reason").toString(), "garbage");
-    EXPECT_TRUE(shots[0].value("asked").isNull());
-    EXPECT_FALSE(m_host.Events("answer")[0].value("valid").toBool(true));
+    EXPECT_EQ(shots[0].at("reason").get<std::string>(), "garbage");
+    EXPECT_TRUE(shots[0].at("asked").is_null());
+    EXPECT_FALSE(m_host.Events("answer")[0].at("valid").get<bool>());
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, GarbageAnswer,
@@ -423,7 +433,7 @@ TEST_F(Referee, TakesTheDeliveryWordInAnyCase) {
     BothReady();
     Answer(0, "bEsTsHoT 0.1 -2.9 1\r");
     EXPECT_EQ(m_host.Sent(1, "RUNSHOT"), std::vector<std::string>{"RUNSHOT 0.100000 -2.900000 1"});
-    EXPECT_EQ(m_host.Events("shot")[0].value("reason").toString(), "answer");
+    EXPECT_EQ(m_host.Events("shot")[0].at("reason").get<std::string>(), "answer");
 }
 
 TEST_F(Referee, IgnoresMessagesFromTheSideNotToDeliver) {
@@ -438,10 +448,10 @@ TEST_F(Referee, IgnoresMessagesFromTheSideNotToDeliver) {
     Answer(0, kThrowAway);
     FromPlayer(0, "BESTSHOT 0 -3 0");
     EXPECT_EQ(m_host.Sent(0, "RUNSHOT").size(), 1u);
-    const std::vector<QJsonObject> ignored = m_host.Events("ignored");
+    const std::vector<Json> ignored = m_host.Events("ignored");
     ASSERT_EQ(ignored.size(), 5u);
-    EXPECT_EQ(ignored[1].value("side").toString(), "yellow");
-    EXPECT_EQ(ignored[1].value("text").toString(), "BESTSHOT 0 -3 0");
+    EXPECT_EQ(ignored[1].at("side").get<std::string>(), "yellow");
+    EXPECT_EQ(ignored[1].at("text").get<std::string>(), "BESTSHOT 0 -3 0");
 }
 
 TEST_F(Referee, AFloodingSideIsCountedEachGameThenCutOffAndForfeits) {
@@ -455,8 +465,8 @@ TEST_F(Referee, AFloodingSideIsCountedEachGameThenCutOffAndForfeits) {
     EXPECT_EQ(m_host.Events("ignored").size(), 20u); // recorded one by one
     PlayOut([](int, const Turn&) { return std::string(kThrowAway); });
     ASSERT_EQ(m_host.Sent(1, "NEWGAME").size(), 2u);
-    EXPECT_EQ(m_host.Events("gameover").at(0).value("yellowIgnored").toInt(), 10000);
-    EXPECT_EQ(m_host.Events("gameover").at(0).value("redIgnored").toInt(), 0);
+    EXPECT_EQ(m_host.Events("gameover").at(0).at("yellowIgnored").get<int>(), 10000);
+    EXPECT_EQ(m_host.Events("gameover").at(0).at("redIgnored").get<int>(), 0);
     EXPECT_NE(std::find(m_host.notes.begin(), m_host.notes.end(),
                         "Bob sent 10000 unasked messages in game 1; the first 20 are in the "
                         "record"),
@@ -475,10 +485,10 @@ TEST_F(Referee, AFloodingSideIsCountedEachGameThenCutOffAndForfeits) {
     EXPECT_EQ(m_host.sent[1].size(), sentToBob); // not even GAMEOVER
     EXPECT_EQ(m_host.sent[0].back(), "GAMEOVER");
     EXPECT_EQ(m_host.Events("ignored").size(), 40u);
-    const QJsonObject cut = m_host.Events("disconnect").at(0);
-    EXPECT_EQ(cut.value("side").toString(), "red");
-    EXPECT_EQ(cut.value("reason").toString(), "flooding");
-    EXPECT_EQ(cut.value("ignored").toInt(), 10001);
+    const Json cut = m_host.Events("disconnect").at(0);
+    EXPECT_EQ(cut.at("side").get<std::string>(), "red");
+    EXPECT_EQ(cut.at("reason").get<std::string>(), "flooding");
+    EXPECT_EQ(cut.at("ignored").get<int>(), 10001);
     EXPECT_EQ(m_host.announced.at(1),
               "Game 2: Bob 0 - 0 Alice (Bob was disconnected for flooding; Alice wins by "
               "forfeit)");
@@ -498,7 +508,7 @@ TEST_F(Referee, OverLongMessagesCountTowardsTheLimitByTheirLeastSize) {
     m_referee->OnDropped(0, 56);
     EXPECT_TRUE(m_host.dropped.empty());
     EXPECT_EQ(m_host.Events("overlong").size(), 20u);
-    EXPECT_EQ(m_host.Events("overlong").at(0).value("side").toString(), "red");
+    EXPECT_EQ(m_host.Events("overlong").at(0).at("side").get<std::string>(), "red");
     m_referee->OnDropped(0, 1);
     EXPECT_EQ(m_host.dropped, std::vector<int>{0});
     EXPECT_EQ(m_host.announced.at(0),
@@ -525,10 +535,10 @@ TEST_F(Referee, ADisconnectMidEndLosesTheGameAndEndsTheMatch) {
                   "Alice wins the match"}));
     EXPECT_EQ(m_host.overCalls, 1);
     EXPECT_EQ(m_host.alarm, std::nullopt);
-    EXPECT_EQ(m_host.Events("disconnect").at(0).value("reason").toString(), "closed");
-    const QJsonObject over = m_host.Events("gameover").at(0);
-    EXPECT_EQ(over.value("winner").toString(), "red");
-    EXPECT_TRUE(over.value("yellowForfeited").toBool());
+    EXPECT_EQ(m_host.Events("disconnect").at(0).at("reason").get<std::string>(), "closed");
+    const Json over = m_host.Events("gameover").at(0);
+    EXPECT_EQ(over.at("winner").get<std::string>(), "red");
+    EXPECT_TRUE(over.at("yellowForfeited").get<bool>());
 
     // Nothing moves the referee after the match.
     const std::size_t sentToAlice = m_host.sent[0].size();
@@ -589,27 +599,23 @@ TEST_F(Referee, RecordsEveryDeliveryAskedAndPlayedAsJsonLines) {
 
     ASSERT_FALSE(m_host.records.empty());
     for (const std::string& line : m_host.records) {
-        QJsonParseError error{};
-        QJsonDocument::fromJson(QByteArray::fromStdString(line), &error);
-        EXPECT_EQ(error.error, QJsonParseError::NoError) << line;
+        ParseRecord(line);
     }
-    const QJsonObject first =
-        QJsonDocument::fromJson(QByteArray::fromStdString(m_host.records.front())).object();
-    EXPECT_EQ(first.value("event").toString(), "newgame");
-    EXPECT_EQ(first.value("red").toString(), "Alice");
+    const Json first = ParseRecord(m_host.records.front());
+    EXPECT_EQ(first.at("event").get<std::string>(), "newgame");
+    EXPECT_EQ(first.at("red").get<std::string>(), "Alice");
     EXPECT_EQ(m_host.Events("go").size(), 16u);
     EXPECT_EQ(m_host.Events("position").size(), 16u);
-    const std::vector<QJsonObject> shots = m_host.Events("shot");
+    const std::vector<Json> shots = m_host.Events("shot");
     ASSERT_EQ(shots.size(), 16u);
-    EXPECT_EQ(shots[1].value("side").toString(), "yellow");
-    EXPECT_EQ(shots[1].value("asked").toObject().value("vy").toDouble(),
-              shots[1].value("played").toObject().value("vy").toDouble());
-    EXPECT_EQ(shots[1].value("stones").toArray().size(), 32);
-    EXPECT_EQ(m_host.Events("score").at(0).value("scores").toArray().at(0).toInt(), -1);
-    const QJsonObject last =
-        QJsonDocument::fromJson(QByteArray::fromStdString(m_host.records.back())).object();
-    EXPECT_EQ(last.value("event").toString(), "gameover");
-    EXPECT_EQ(last.value("result").toString(), "Game 1: Alice 0 - 1 Bob (Bob wins)");
+    EXPECT_EQ(shots[1].at("side").get<std::string>(), "yellow");
+    EXPECT_EQ(shots[1].at("asked").at("vy").get<double>(),
+              shots[1].at("played").at("vy").get<double>());
+    EXPECT_EQ(shots[1].at("stones").size(), 32);
+    EXPECT_EQ(m_host.Events("score").at(0).at("scores").at(0).get<int>(), -1);
+    const Json last = ParseRecord(m_host.records.back());
+    EXPECT_EQ(last.at("event").get<std::string>(), "gameover");
+    EXPECT_EQ(last.at("result").get<std::string>(), "Game 1: Alice 0 - 1 Bob (Bob wins)");
     EXPECT_FALSE(m_host.recordOpen);
 }
 
