@@ -1,6 +1,7 @@
 // Stones that read on every ring, the last stone's mark and the predicted
 // path of a delivery.
 #include "display_test_support.h"
+#include "hand_shot.h"
 #include "match_numbers.h"
 #include "physics_binding.h"
 #include "rink_geometry.h"
@@ -192,6 +193,35 @@ TEST_F(PredictedPath, IsEmptyWhereNothingCanBePredicted) {
         ShotPath::Predict(m_physics.simulationTrace(), start, {0.0f, -5.0f, 0});
     ASSERT_FALSE(out.empty());
     EXPECT_GT(out.back().y, -1.0f);
+}
+
+// Each weight, aimed at a point in front of the house on an empty sheet,
+// gives a path through that point that ends where the weight says: short of
+// the house, near the tee line, on the back line.
+TEST_F(PredictedPath, HandWeightsEndWhereTheirWeightSays) {
+    const GameState start = EmptyPosition();
+    const ShotPos target{kTeeX, 8.5f, 0};
+    const auto endOf = [&](HandWeight weight) {
+        const std::optional<ShotVec> shot =
+            HandShot::Plan(m_physics.createShot(), m_physics.createHitShot(), target, weight);
+        EXPECT_TRUE(shot);
+        const std::vector<StonePosition> path =
+            shot ? ShotPath::Predict(m_physics.simulationTrace(), start, *shot)
+                 : std::vector<StonePosition>{};
+        EXPECT_FALSE(path.empty());
+        return path.empty() ? StonePosition{} : path.back();
+    };
+    EXPECT_NEAR(endOf(HandWeight::ToPoint).y, 8.5f, 0.3f);
+    const float guard = endOf(HandWeight::Guard).y;
+    EXPECT_GT(guard, kTeeY + kHouseRadius);
+    EXPECT_LT(guard, 8.5f);
+    EXPECT_NEAR(endOf(HandWeight::Draw).y, kTeeY, 0.6f);
+    EXPECT_LT(endOf(HandWeight::Takeout).y, kTeeY - 1.5f);
+
+    EXPECT_FALSE(HandShot::Plan(nullptr, nullptr, target, HandWeight::ToPoint));
+    EXPECT_FALSE(HandShot::Plan(m_physics.createShot(), nullptr, target, HandWeight::Guard));
+    EXPECT_FALSE(HandShot::Plan(m_physics.createShot(), m_physics.createHitShot(), {NAN, 8.5f, 0},
+                                HandWeight::Draw));
 }
 
 } // namespace
