@@ -4,6 +4,7 @@
 
 #include "series_statistics.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <random>
 
