@@ -33,7 +33,6 @@ public:
         std::optional<Refusal> refusal;
     };
 
-    // `physics` must stay valid for the board's life.
     TrialBoard(const BoardPhysics& physics, const GameState& start);
 
     const GameState& position() const { return m_position; }
@@ -57,7 +56,7 @@ public:
 private:
     Outcome PlayPlanned(std::optional<ShotVec> planned, bool entryPointThere, float randomSize);
 
-    const BoardPhysics& m_physics;
+    BoardPhysics m_physics;
     GameState m_position;
     std::vector<GameState> m_undo;
 };
