@@ -67,7 +67,7 @@ HistoryPanel::HistoryPanel(QWidget* parent) : QWidget(parent) {
                   QStringLiteral("最新の局面へ。進行中の試合に戻ります (End)")),
         &HistoryPanel::lastRequested);
     add(AddButton(QStringLiteral("historyReplay"), QStringLiteral("再生"),
-                  QStringLiteral("盤面の局面に至った投球をもう一度再生します (Ctrl+R)")),
+                  QStringLiteral("盤面の局面に至った投球をもう一度再生します (Ctrl+P)")),
         &HistoryPanel::replayRequested);
     SetZoom(100);
 }

@@ -2,14 +2,13 @@
 
 namespace skerrow {
 
-const std::array<HandWeightChoice, 4>& HandShot::Choices() {
-    static constexpr std::array<HandWeightChoice, 4> kChoices{{
-        {HandWeight::ToPoint, "狙った点に止める", "クリックした点に止まるドロー", 0.0f},
-        {HandWeight::Guard, "ガードの重さ",
+const std::array<HandWeightChoice, 3>& HandShot::Choices() {
+    static constexpr std::array<HandWeightChoice, 3> kChoices{{
+        {HandWeight::Draw, "ドロー", "狙った点に止まるショット", 0.0f},
+        {HandWeight::Guard, "ガード",
          "狙った点を通り、ハウスの手前で止まる重さ（CreateHitShot の重さ 3）", kGuardWeight},
-        {HandWeight::Draw, "ドローの重さ", "狙った点を通り、ティーラインで止まる重さ（重さ 7）",
-         kDrawWeight},
-        {HandWeight::Takeout, "テイクアウト", "狙った点の石をハウスの外へ出す重さ（重さ 12）",
+        {HandWeight::Takeout, "テイクアウト",
+         "狙った点のストーンをハウスの外へはじき出す重さ（CreateHitShot の重さ 12）",
          kTakeoutWeight},
     }};
     return kChoices;
@@ -19,7 +18,7 @@ std::optional<ShotVec> HandShot::Plan(PhysicsBinding::CreateShotFn createShot,
                                       PhysicsBinding::CreateHitShotFn createHitShot, ShotPos target,
                                       HandWeight weight) {
     ShotVec shot{};
-    if (weight == HandWeight::ToPoint) {
+    if (weight == HandWeight::Draw) {
         if (createShot == nullptr || createShot(target, &shot) != 1) {
             return std::nullopt;
         }

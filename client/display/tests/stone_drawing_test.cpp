@@ -197,7 +197,7 @@ TEST_F(PredictedPath, IsEmptyWhereNothingCanBePredicted) {
 
 // Each weight, aimed at a point in front of the house on an empty sheet,
 // gives a path through that point that ends where the weight says: short of
-// the house, near the tee line, on the back line.
+// the house, on the back line.
 TEST_F(PredictedPath, HandWeightsEndWhereTheirWeightSays) {
     const GameState start = EmptyPosition();
     const ShotPos target{kTeeX, 8.5f, 0};
@@ -211,17 +211,16 @@ TEST_F(PredictedPath, HandWeightsEndWhereTheirWeightSays) {
         EXPECT_FALSE(path.empty());
         return path.empty() ? StonePosition{} : path.back();
     };
-    EXPECT_NEAR(endOf(HandWeight::ToPoint).y, 8.5f, 0.3f);
+    EXPECT_NEAR(endOf(HandWeight::Draw).y, 8.5f, 0.3f);
     const float guard = endOf(HandWeight::Guard).y;
     EXPECT_GT(guard, kTeeY + kHouseRadius);
     EXPECT_LT(guard, 8.5f);
-    EXPECT_NEAR(endOf(HandWeight::Draw).y, kTeeY, 0.6f);
     EXPECT_LT(endOf(HandWeight::Takeout).y, kTeeY - 1.5f);
 
-    EXPECT_FALSE(HandShot::Plan(nullptr, nullptr, target, HandWeight::ToPoint));
+    EXPECT_FALSE(HandShot::Plan(nullptr, nullptr, target, HandWeight::Draw));
     EXPECT_FALSE(HandShot::Plan(m_physics.createShot(), nullptr, target, HandWeight::Guard));
     EXPECT_FALSE(HandShot::Plan(m_physics.createShot(), m_physics.createHitShot(), {NAN, 8.5f, 0},
-                                HandWeight::Draw));
+                                HandWeight::Takeout));
 }
 
 } // namespace
