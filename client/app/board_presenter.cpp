@@ -179,6 +179,11 @@ void BoardPresenter::OnGameOver() {
     Announce(m_result);
 }
 
+void BoardPresenter::StopClocks() {
+    m_clocks.Stop();
+    Q_EMIT changed();
+}
+
 void BoardPresenter::SetConnected(bool connected) {
     m_connected = connected;
     if (!connected) {

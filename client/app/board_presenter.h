@@ -62,6 +62,8 @@ public:
     void OnDelivered(ShotVec played);
     // The server scored the ends so far.
     void OnEndScored(const Score& score);
+    // A stone is on its way, or the game is over: both clocks stop.
+    void StopClocks();
     void OnGameOver();
     // Whether an engine plays for this window: without one, the window asks
     // for attention when its turn comes.
