@@ -91,6 +91,8 @@ void BoardColumn::Refresh() {
     m_status->ShowClocks(red, yellow);
     m_status->ShowTurn(m_board.TurnText(live), m_board.TurnColour(live));
     m_status->ShowAnnouncement(m_board.announcement());
+    m_status->ShowConnection(m_board.connectionText());
+    m_status->ShowEngine(m_board.engineText());
     m_history->ShowPosition(m_board.history().viewIndex(), m_board.isFollowingLiveGame(),
                             m_board.PlaceText());
     m_undo->setEnabled(m_board.canUndo());
@@ -101,14 +103,6 @@ void BoardColumn::Refresh() {
     } else if (!running) {
         m_tick.stop();
     }
-}
-
-void BoardColumn::ShowConnection(const QString& text) {
-    m_status->ShowConnection(text);
-}
-
-void BoardColumn::ShowEngine(const QString& text) {
-    m_status->ShowEngine(text);
 }
 
 void BoardColumn::SetZoom(int zoomPercent) {

@@ -39,8 +39,6 @@ public:
     // Shows the board's state again: clocks, turn, announcement, the marked
     // row.
     void Refresh();
-    void ShowConnection(const QString& text);
-    void ShowEngine(const QString& text);
     void SetZoom(int zoomPercent);
 
     // The weight chosen for hand play.

@@ -179,6 +179,17 @@ void BoardPresenter::OnGameOver() {
     Announce(m_result);
 }
 
+void BoardPresenter::SetEngineRunning(bool running) {
+    m_engineRunning = running;
+    Q_EMIT changed();
+}
+
+void BoardPresenter::SetStateTexts(QString connection, QString engine) {
+    m_connectionText = std::move(connection);
+    m_engineText = std::move(engine);
+    Q_EMIT changed();
+}
+
 void BoardPresenter::StopClocks() {
     m_clocks.Stop();
     Q_EMIT changed();

@@ -67,7 +67,11 @@ public:
     void OnGameOver();
     // Whether an engine plays for this window: without one, the window asks
     // for attention when its turn comes.
-    void SetEngineRunning(bool running) { m_engineRunning = running; }
+    void SetEngineRunning(bool running);
+    // The link's and the engine's state in words, for the status column.
+    void SetStateTexts(QString connection, QString engine);
+    const QString& connectionText() const { return m_connectionText; }
+    const QString& engineText() const { return m_engineText; }
     void SetConnected(bool connected);
 
     // --- What the board shows -----------------------------------------------
@@ -161,6 +165,8 @@ private:
     QString m_fileName;
     QString m_announcement;
     QString m_result;
+    QString m_connectionText = QStringLiteral("サーバー: 未接続");
+    QString m_engineText = QStringLiteral("エンジン: なし（手で打ちます）");
 };
 
 } // namespace skerrow
