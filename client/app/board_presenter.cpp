@@ -184,10 +184,17 @@ void BoardPresenter::SetEngineRunning(bool running) {
     Q_EMIT changed();
 }
 
-void BoardPresenter::SetStateTexts(QString connection, QString engine) {
-    m_connectionText = std::move(connection);
-    m_engineText = std::move(engine);
+void BoardPresenter::SetRelayState(QString linkWords, QString engineName) {
+    m_connectionText = QStringLiteral("サーバー: %1").arg(linkWords);
+    m_engineName = std::move(engineName);
     Q_EMIT changed();
+}
+
+QString BoardPresenter::engineText() const {
+    if (!m_engineRunning) {
+        return QStringLiteral("エンジン: なし（手で打ちます）");
+    }
+    return QStringLiteral("エンジン: %1 が打ちます").arg(m_engineName);
 }
 
 void BoardPresenter::StopClocks() {

@@ -68,10 +68,11 @@ public:
     // Whether an engine plays for this window: without one, the window asks
     // for attention when its turn comes.
     void SetEngineRunning(bool running);
-    // The link's and the engine's state in words, for the status column.
-    void SetStateTexts(QString connection, QString engine);
+    // The link's state in words and the engine's name, for the status
+    // column.
+    void SetRelayState(QString linkWords, QString engineName);
     const QString& connectionText() const { return m_connectionText; }
-    const QString& engineText() const { return m_engineText; }
+    QString engineText() const;
     void SetConnected(bool connected);
 
     // --- What the board shows -----------------------------------------------
@@ -166,7 +167,7 @@ private:
     QString m_announcement;
     QString m_result;
     QString m_connectionText = QStringLiteral("サーバー: 未接続");
-    QString m_engineText = QStringLiteral("エンジン: なし（手で打ちます）");
+    QString m_engineName;
 };
 
 } // namespace skerrow
