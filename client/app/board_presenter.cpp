@@ -257,6 +257,23 @@ int BoardPresenter::LastStone(const GameState& live) const {
     return fromShotNumber(live);
 }
 
+QString BoardPresenter::announcement() const {
+    if (isFollowingLiveGame() && !(m_trial && m_trial->canUndo())) {
+        return m_announcement;
+    }
+    const GameHistory& shown = history();
+    const HistoryShot* shot = shown.viewedShot();
+    if (shot != nullptr && shot->endScore) {
+        QString text =
+            QStringLiteral("第%1エンド: %2").arg(shot->end + 1).arg(EndPoints(*shot->endScore));
+        if (shown.viewIndex() == shown.shotCount() && shown.result()) {
+            text += QLatin1Char('\n') + FromUtf8(*shown.result());
+        }
+        return text;
+    }
+    return {};
+}
+
 QString BoardPresenter::SideName(int colour) const {
     const std::string& name = history().NameOf(colour);
     return name.empty() ? Side(colour) : FromUtf8(name);

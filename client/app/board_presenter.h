@@ -93,8 +93,9 @@ public:
     QString ClockText(int colour) const;
     bool ClockRunning(int colour) const;
     QString SideName(int colour) const;
-    // An end's points or the result; empty when nothing is announced.
-    const QString& announcement() const { return m_announcement; }
+    // An end's points or the result; empty when nothing is announced. Away
+    // from the live game, those of the shot on the board.
+    QString announcement() const;
     // The result at the end of the game; empty before.
     const QString& result() const { return m_result; }
     // The rows of the history list, and the words for where the board is.

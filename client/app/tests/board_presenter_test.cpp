@@ -182,7 +182,11 @@ TEST_F(BoardPresenterTest, SteppingAServerRecordShowsTheStoredPositions) {
         EXPECT_EQ(m_board.LastStone(live), history.shotAt(i - 1).shot);
     }
     EXPECT_FALSE(m_board.Next());
+    // At the end's last stone the record's points are announced.
+    EXPECT_TRUE(m_board.announcement().startsWith(QStringLiteral("第1エンド: ")))
+        << m_board.announcement().toStdString();
     ASSERT_TRUE(m_board.First());
+    EXPECT_TRUE(m_board.announcement().isEmpty());
     EXPECT_TRUE(SameBytes(m_board.ShownPosition(live), history.PositionAt(0)));
     ASSERT_TRUE(m_board.GoTo(5));
     QSignalSpy replays(&m_board, &BoardPresenter::replayRequested);
