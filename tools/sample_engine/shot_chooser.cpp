@@ -32,9 +32,14 @@ constexpr float kTakeoutWeight = 12.0f; // removes a stone in the house, the sho
 constexpr float kPeelWeight = 16.0f;    // removes a guard and the shooter too
 
 // The search: how many candidates survive the halving rounds, and how many
-// samples are enough to settle between them.
+// samples are enough to settle between them. Legacy sampling plays one sample
+// per candidate and round; seeded sampling plays a batch of them, and, with
+// the luck shared between candidates and the samples far cheaper, settles on
+// more of them.
 constexpr std::size_t kFinalists = 4;
-constexpr int kEnoughSamples = 32;
+constexpr int kEnoughLegacySamples = 32;
+constexpr int kEnoughSeededSamples = 128;
+constexpr int kSamplesPerBatch = 8;
 
 // Worth, in points of the end score, of a stone of one's own on the tee when
 // stones are still to come; it falls to 0 at the edge of the counting circle.
@@ -81,14 +86,20 @@ ShotVec DrawToTheTee() {
 }
 
 double ShotChooser::Candidate::Mean() const {
-    return samples == 0 ? -std::numeric_limits<double>::infinity() : total / samples;
+    return samples == 0 || dropped ? -std::numeric_limits<double>::infinity() : total / samples;
 }
 
-ShotChooser::ShotChooser(float randomSize, Clock clock)
-    : m_randomSize(randomSize), m_clock(std::move(clock)) {
-    // The server's error is a normal spread of the delivery velocity, of the
-    // size that would move a draw to the tee by randomSize along each axis.
-    // The planner turns that offset into velocities.
+double ThinkStats::PerSecond() const {
+    const double seconds = std::chrono::duration<double>(time).count();
+    return seconds > 0.0 ? static_cast<double>(simulations) / seconds : 0.0;
+}
+
+ShotChooser::ShotChooser(float randomSize, Clock clock, Sampling sampling)
+    : m_randomSize(randomSize), m_clock(std::move(clock)), m_sampling(sampling) {
+    // Legacy sampling models the server's error itself: a normal spread of
+    // the delivery velocity, of the size that would move a draw to the tee by
+    // randomSize along each axis. The planner turns that offset into
+    // velocities.
     ShotVec tee{};
     ShotVec offset{};
     CreateShot({kTeeX, kTeeY, 0}, &tee);
@@ -169,56 +180,96 @@ ShotChooser::Candidates(const GameState& state, const std::function<bool()>& out
     return field;
 }
 
+ShotChooser::Sampler ShotChooser::LegacySampler(const GameState& state, std::mt19937& rng) const {
+    // The engine draws its errors itself, from `rng`, and asks the library
+    // for exact deliveries (random size 0). The i-th sample of every
+    // candidate is played with the same error.
+    return [this, &state, &rng, errors = std::vector<std::pair<float, float>>(),
+            spread = std::normal_distribution<float>(0.0f, 1.0f)](Candidate& candidate) mutable {
+        const auto sample = static_cast<std::size_t>(candidate.samples);
+        if (sample == errors.size()) {
+            errors.emplace_back(m_sigmaVx * spread(rng), m_sigmaVy * spread(rng));
+        }
+        const ShotVec shot{candidate.shot.vx + errors[sample].first,
+                           candidate.shot.vy + errors[sample].second, candidate.shot.curl};
+        GameState after = state;
+        if (Simulation(&after, shot, 0.0f, nullptr, -1) == 0) {
+            candidate.dropped = true;
+            return 0;
+        }
+        candidate.total += Value(state, after);
+        ++candidate.samples;
+        return 1;
+    };
+}
+
+ShotChooser::Sampler ShotChooser::SeededSampler(const GameState& state, std::mt19937& rng) const {
+    // The n-th sample of every candidate is played with seed base + n, and
+    // a batch of samples n to n + k - 1 is one library call with seed
+    // base + n: the library gives entry i of a batch the seed plus i.
+    const std::uint64_t high = rng();
+    const std::uint64_t base = (high << 32) | rng();
+    const std::vector<GameState> states(kSamplesPerBatch, state);
+    return [this, &state, base, states, shots = std::vector<ShotVec>(kSamplesPerBatch),
+            results = std::vector<GameState>(kSamplesPerBatch)](Candidate& candidate) mutable {
+        std::fill(shots.begin(), shots.end(), candidate.shot);
+        const std::uint64_t seed = base + static_cast<std::uint64_t>(candidate.samples);
+        if (SimulationBatch(states.data(), shots.data(), kSamplesPerBatch, m_randomSize, seed,
+                            results.data(), nullptr, m_sampling.threads) != 0) {
+            candidate.dropped = true;
+            return kSamplesPerBatch;
+        }
+        for (const GameState& after : results) {
+            candidate.total += Value(state, after);
+        }
+        candidate.samples += kSamplesPerBatch;
+        return kSamplesPerBatch;
+    };
+}
+
 ShotVec ShotChooser::Choose(const GameState& state, std::chrono::milliseconds budget,
-                            std::mt19937& rng) const {
-    const auto deadline = m_clock() + budget;
+                            std::mt19937& rng, ThinkStats* stats) const {
+    const auto start = m_clock();
+    const auto deadline = start + budget;
     const std::function<bool()> outOfTime = [this, deadline] { return m_clock() >= deadline; };
 
     std::vector<Candidate> field = Candidates(state, outOfTime);
+    const Sampler sample =
+        m_sampling.legacy ? LegacySampler(state, rng) : SeededSampler(state, rng);
+    const int enough = m_sampling.legacy ? kEnoughLegacySamples : kEnoughSeededSamples;
 
-    // Tarnwick's own error comes from a generator seeded with the clock in
-    // whole seconds, so every sample within one second would get the same
-    // error. The engine draws its errors itself, from `rng`, and asks the
-    // library for exact deliveries (random size 0). The i-th sample of every
-    // candidate is played with the same error, so that the candidates are
-    // compared on equal luck.
-    std::vector<std::pair<float, float>> errors;
-    std::normal_distribution<float> spread(0.0f, 1.0f);
-
-    // Rounds: every candidate still in the running gets one more sample, then
+    // Rounds: every candidate still in the running gets more samples, then
     // the better half goes on, down to a few finalists.
+    std::int64_t simulations = 0;
     std::size_t alive = field.size();
     bool timeUp = false;
     while (!timeUp && alive > 0) {
+        bool sampled = false;
         for (std::size_t i = 0; i < alive; ++i) {
+            if (field[i].dropped) {
+                continue;
+            }
             if (outOfTime()) {
                 timeUp = true;
                 break;
             }
-            Candidate& candidate = field[i];
-            const auto sample = static_cast<std::size_t>(candidate.samples);
-            if (sample == errors.size()) {
-                errors.emplace_back(m_sigmaVx * spread(rng), m_sigmaVy * spread(rng));
-            }
-            const ShotVec shot{candidate.shot.vx + errors[sample].first,
-                               candidate.shot.vy + errors[sample].second, candidate.shot.curl};
-            GameState after = state;
-            if (Simulation(&after, shot, 0.0f, nullptr, -1) == 0) {
-                return DrawToTheTee(); // the library refuses the position itself
-            }
-            candidate.total += Value(state, after);
-            ++candidate.samples;
+            simulations += sample(field[i]);
+            sampled = sampled || !field[i].dropped;
         }
         const auto end = field.begin() + static_cast<std::ptrdiff_t>(alive);
         std::stable_sort(field.begin(), end, [](const Candidate& a, const Candidate& b) {
             return a.Mean() > b.Mean();
         });
-        if (field.front().samples >= kEnoughSamples) {
+        if (!sampled || field.front().samples >= enough) {
             break;
         }
         alive = std::min(field.size(), std::max(kFinalists, alive / 2));
     }
-    if (field.empty() || field.front().samples == 0) {
+    if (stats != nullptr) {
+        stats->simulations += simulations;
+        stats->time += m_clock() - start;
+    }
+    if (field.empty() || field.front().Mean() == -std::numeric_limits<double>::infinity()) {
         return DrawToTheTee();
     }
     return field.front().shot;
