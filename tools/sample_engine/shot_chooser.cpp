@@ -33,13 +33,19 @@ constexpr float kPeelWeight = 16.0f;    // removes a guard and the shooter too
 
 // The search: how many candidates survive the halving rounds, and how many
 // samples are enough to settle between them. Legacy sampling plays one sample
-// per candidate and round; seeded sampling plays a batch of them, and, with
-// the luck shared between candidates and the samples far cheaper, settles on
-// more of them.
+// per candidate and round. Seeded sampling plays a few in the first round and
+// twice as many in each round after, up to a batch of kMostSamplesPerRound:
+// as the field halves, a round costs about the same, and the batches grow
+// large enough to share out over threads. The first round needs more than one
+// sample because the luck is shared: one unlucky error spoils all the
+// candidates of a kind at once (every takeout misses), and halving on it
+// would drop them together. With the luck shared, the search also settles on
+// more samples.
 constexpr std::size_t kFinalists = 4;
 constexpr int kEnoughLegacySamples = 32;
 constexpr int kEnoughSeededSamples = 128;
-constexpr int kSamplesPerBatch = 8;
+constexpr int kFirstRoundSamples = 4;
+constexpr int kMostSamplesPerRound = 16;
 
 // Worth, in points of the end score, of a stone of one's own on the tee when
 // stones are still to come; it falls to 0 at the edge of the counting circle.
@@ -184,23 +190,24 @@ ShotChooser::Sampler ShotChooser::LegacySampler(const GameState& state, std::mt1
     // The engine draws its errors itself, from `rng`, and asks the library
     // for exact deliveries (random size 0). The i-th sample of every
     // candidate is played with the same error.
-    return [this, &state, &rng, errors = std::vector<std::pair<float, float>>(),
-            spread = std::normal_distribution<float>(0.0f, 1.0f)](Candidate& candidate) mutable {
-        const auto sample = static_cast<std::size_t>(candidate.samples);
-        if (sample == errors.size()) {
-            errors.emplace_back(m_sigmaVx * spread(rng), m_sigmaVy * spread(rng));
-        }
-        const ShotVec shot{candidate.shot.vx + errors[sample].first,
-                           candidate.shot.vy + errors[sample].second, candidate.shot.curl};
-        GameState after = state;
-        if (Simulation(&after, shot, 0.0f, nullptr, -1) == 0) {
-            candidate.dropped = true;
-            return 0;
-        }
-        candidate.total += Value(state, after);
-        ++candidate.samples;
-        return 1;
-    };
+    return
+        [this, &state, &rng, errors = std::vector<std::pair<float, float>>(),
+         spread = std::normal_distribution<float>(0.0f, 1.0f)](Candidate& candidate, int) mutable {
+            const auto sample = static_cast<std::size_t>(candidate.samples);
+            if (sample == errors.size()) {
+                errors.emplace_back(m_sigmaVx * spread(rng), m_sigmaVy * spread(rng));
+            }
+            const ShotVec shot{candidate.shot.vx + errors[sample].first,
+                               candidate.shot.vy + errors[sample].second, candidate.shot.curl};
+            GameState after = state;
+            if (Simulation(&after, shot, 0.0f, nullptr, -1) == 0) {
+                candidate.dropped = true;
+                return 0;
+            }
+            candidate.total += Value(state, after);
+            ++candidate.samples;
+            return 1;
+        };
 }
 
 ShotChooser::Sampler ShotChooser::SeededSampler(const GameState& state, std::mt19937& rng) const {
@@ -209,21 +216,22 @@ ShotChooser::Sampler ShotChooser::SeededSampler(const GameState& state, std::mt1
     // base + n: the library gives entry i of a batch the seed plus i.
     const std::uint64_t high = rng();
     const std::uint64_t base = (high << 32) | rng();
-    const std::vector<GameState> states(kSamplesPerBatch, state);
-    return [this, &state, base, states, shots = std::vector<ShotVec>(kSamplesPerBatch),
-            results = std::vector<GameState>(kSamplesPerBatch)](Candidate& candidate) mutable {
+    const std::vector<GameState> states(kMostSamplesPerRound, state);
+    return [this, &state, base, states, shots = std::vector<ShotVec>(kMostSamplesPerRound),
+            results = std::vector<GameState>(kMostSamplesPerRound)](Candidate& candidate,
+                                                                    int count) mutable {
         std::fill(shots.begin(), shots.end(), candidate.shot);
         const std::uint64_t seed = base + static_cast<std::uint64_t>(candidate.samples);
-        if (SimulationBatch(states.data(), shots.data(), kSamplesPerBatch, m_randomSize, seed,
-                            results.data(), nullptr, m_sampling.threads) != 0) {
+        if (SimulationBatch(states.data(), shots.data(), count, m_randomSize, seed, results.data(),
+                            nullptr, m_sampling.threads) != 0) {
             candidate.dropped = true;
-            return kSamplesPerBatch;
+            return count;
         }
-        for (const GameState& after : results) {
-            candidate.total += Value(state, after);
+        for (int k = 0; k < count; ++k) {
+            candidate.total += Value(state, results[static_cast<std::size_t>(k)]);
         }
-        candidate.samples += kSamplesPerBatch;
-        return kSamplesPerBatch;
+        candidate.samples += count;
+        return count;
     };
 }
 
@@ -242,6 +250,7 @@ ShotVec ShotChooser::Choose(const GameState& state, std::chrono::milliseconds bu
     // the better half goes on, down to a few finalists.
     std::int64_t simulations = 0;
     std::size_t alive = field.size();
+    int perRound = m_sampling.legacy ? 1 : kFirstRoundSamples;
     bool timeUp = false;
     while (!timeUp && alive > 0) {
         bool sampled = false;
@@ -253,7 +262,7 @@ ShotVec ShotChooser::Choose(const GameState& state, std::chrono::milliseconds bu
                 timeUp = true;
                 break;
             }
-            simulations += sample(field[i]);
+            simulations += sample(field[i], perRound);
             sampled = sampled || !field[i].dropped;
         }
         const auto end = field.begin() + static_cast<std::ptrdiff_t>(alive);
@@ -264,6 +273,9 @@ ShotVec ShotChooser::Choose(const GameState& state, std::chrono::milliseconds bu
             break;
         }
         alive = std::min(field.size(), std::max(kFinalists, alive / 2));
+        if (!m_sampling.legacy) {
+            perRound = std::min(kMostSamplesPerRound, 2 * perRound);
+        }
     }
     if (stats != nullptr) {
         stats->simulations += simulations;

@@ -88,9 +88,9 @@ private:
         double Mean() const;
     };
 
-    // Plays the next samples of a candidate and adds up what they are worth;
-    // returns the number of simulations, 0 after dropping the candidate.
-    using Sampler = std::function<int(Candidate&)>;
+    // Plays the next `count` samples of a candidate (legacy: always one) and
+    // adds up what they are worth; returns the number of simulations.
+    using Sampler = std::function<int(Candidate&, int count)>;
 
     std::vector<Candidate> Candidates(const GameState& state,
                                       const std::function<bool()>& outOfTime) const;
