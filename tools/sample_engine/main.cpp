@@ -3,6 +3,7 @@
 // output; see engine_session.h for the protocol and shot_chooser.h for how it
 // picks a shot.
 
+#include "binary_standard_streams.h"
 #include "command_line.h"
 #include "engine_session.h"
 
@@ -84,6 +85,7 @@ bool ParseOptions(int argc, char** argv, EngineOptions& options, bool& help) {
 } // namespace
 
 int main(int argc, char** argv) {
+    sample_engine::MakeStandardStreamsBinary();
     EngineOptions options;
     if (const std::optional<int> status =
             sample_engine::HandleCommandLine(argc, argv, options, ParseOptions, kUsage)) {
