@@ -33,18 +33,21 @@ constexpr float kPeelWeight = 16.0f;    // removes a guard and the shooter too
 
 // The search: how many candidates survive the halving rounds, and how many
 // samples are enough to settle between them. Legacy sampling plays one sample
-// per candidate and round. Seeded sampling plays a few in the first round and
-// twice as many in each round after, up to a batch of kMostSamplesPerRound:
-// as the field halves, a round costs about the same, and the batches grow
-// large enough to share out over threads. The first round needs more than one
-// sample because the luck is shared: one unlucky error spoils all the
-// candidates of a kind at once (every takeout misses), and halving on it
-// would drop them together. With the luck shared, the search also settles on
+// per candidate and round and halves the field after each.
+//
+// Seeded sampling shares the luck between candidates, so one unlucky error
+// spoils all the candidates of a kind at once (every takeout misses); halving
+// on it would drop them together. It therefore plays the first few samples
+// one at a time to every candidate (so that on a short clock all of them are
+// looked at) and halves only from kSamplesBeforeHalving on. After that each
+// round doubles the samples, up to batches of kMostSamplesPerRound: as the
+// field halves, a round costs about the same, and the batches grow large
+// enough to share out over threads. With the luck shared, it also settles on
 // more samples.
 constexpr std::size_t kFinalists = 4;
 constexpr int kEnoughLegacySamples = 32;
 constexpr int kEnoughSeededSamples = 128;
-constexpr int kFirstRoundSamples = 4;
+constexpr int kSamplesBeforeHalving = 4;
 constexpr int kMostSamplesPerRound = 16;
 
 // Worth, in points of the end score, of a stone of one's own on the tee when
@@ -250,7 +253,7 @@ ShotVec ShotChooser::Choose(const GameState& state, std::chrono::milliseconds bu
     // the better half goes on, down to a few finalists.
     std::int64_t simulations = 0;
     std::size_t alive = field.size();
-    int perRound = m_sampling.legacy ? 1 : kFirstRoundSamples;
+    int perRound = 1;
     bool timeUp = false;
     while (!timeUp && alive > 0) {
         bool sampled = false;
@@ -272,9 +275,14 @@ ShotVec ShotChooser::Choose(const GameState& state, std::chrono::milliseconds bu
         if (!sampled || field.front().samples >= enough) {
             break;
         }
-        alive = std::min(field.size(), std::max(kFinalists, alive / 2));
-        if (!m_sampling.legacy) {
-            perRound = std::min(kMostSamplesPerRound, 2 * perRound);
+        // Every candidate still in the running has as many samples as the
+        // leader now.
+        const int samples = field.front().samples;
+        if (m_sampling.legacy || samples >= kSamplesBeforeHalving) {
+            alive = std::min(field.size(), std::max(kFinalists, alive / 2));
+        }
+        if (!m_sampling.legacy && samples >= kSamplesBeforeHalving) {
+            perRound = std::min(kMostSamplesPerRound, samples); // the samples double
         }
     }
     if (stats != nullptr) {
