@@ -71,6 +71,7 @@ BoardColumn::BoardColumn(BoardPresenter& board, std::function<const GameState&()
 
     m_tick.setInterval(250);
     connect(&m_tick, &QTimer::timeout, this, &BoardColumn::Refresh);
+    SetZoom(100);
     RebuildRows();
     Refresh();
 }
@@ -106,6 +107,7 @@ void BoardColumn::Refresh() {
 }
 
 void BoardColumn::SetZoom(int zoomPercent) {
+    setFixedWidth(RinkGeometry::Zoomed(StatusPanel::kWidth, zoomPercent));
     m_status->SetZoom(zoomPercent);
     m_history->SetZoom(zoomPercent);
     QFont font = m_weight->font();

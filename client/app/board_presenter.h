@@ -2,7 +2,7 @@
 
 #include "board_physics.h"
 #include "game_history.h"
-#include "history_panel.h"
+#include "history_row.h"
 #include "match_clocks.h"
 #include "physics_binding.h"
 #include "protocol_messages.h"

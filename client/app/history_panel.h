@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QColor>
+#include "history_row.h"
+
 #include <QString>
 #include <QWidget>
 
@@ -14,17 +15,6 @@ class QLabel;
 class QToolButton;
 
 namespace skerrow {
-
-// One line of the history list: an end's heading, or a shot with the
-// position after it.
-struct HistoryRow {
-    QString text;
-    // The position this row shows (as the game history numbers them); none
-    // for a heading, which only groups.
-    std::optional<std::size_t> position;
-    // The side's colour for a shot; invalid for a heading.
-    QColor colour;
-};
 
 // The list of a game's ends and shots beside the board, with buttons that
 // step through it. Choosing a row (a click, the arrow keys, Home, End)
