@@ -106,7 +106,6 @@ void BoardPresenter::OnAsked(ShotVec delivery) {
 }
 
 void BoardPresenter::OnDelivered(ShotVec played) {
-    m_clocks.Stop();
     const GameState before = m_liveState;
     HistoryShot shot;
     shot.end = before.currentEnd;

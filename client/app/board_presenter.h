@@ -58,7 +58,7 @@ public:
     // This window's side asked for `delivery` (the engine's or the user's).
     void OnAsked(ShotVec delivery);
     // The server's RUNSHOT is shown: `played` is delivered on the live
-    // position on show.
+    // position on show. (The clocks stopped when it arrived: StopClocks.)
     void OnDelivered(ShotVec played);
     // The server scored the ends so far.
     void OnEndScored(const Score& score);

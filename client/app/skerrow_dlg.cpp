@@ -4,6 +4,7 @@
 #include "board_column.h"
 #include "connect_dlg.h"
 #include "executable_file_filter.h"
+#include "game_rules.h"
 #include "help_dialog.h"
 #include "help_page.h"
 #include "protocol_messages.h"
@@ -443,7 +444,12 @@ bool CSkerrowDlg::Initialise() {
     connect(&m_board, &BoardPresenter::changed, this, [this] {
         // A running replay draws its own frames.
         if (!m_replay || !m_replay->isRunning()) {
+            UpdatePredictedPath();
             DrawViews(ShownPosition(), m_markerX, m_markerY);
+            // The live game's texts follow the relay's presenter.
+            if (!m_board.isFollowingLiveGame() || !m_boardTextsLive) {
+                UpdateScoreBoard();
+            }
         }
         Q_EMIT activity();
     });
@@ -951,7 +957,26 @@ void CSkerrowDlg::DrawViews(const GameState& position, int markerX, int markerY)
 }
 
 void CSkerrowDlg::UpdateScoreBoard() {
-    const ScoreBoardTexts texts = skerrow::UpdateScoreBoard(m_presenter.gameState());
+    const bool live = m_board.isFollowingLiveGame();
+    if (live != m_boardTextsLive) {
+        // Between the live game and another position the board is written
+        // anew, names included.
+        m_boardTextsLive = live;
+        for (QLabel* cell : m_cells) {
+            cell->clear();
+        }
+        m_redName->setText(live ? m_presenter.redName() : m_board.SideName(kRed));
+        m_yellowName->setText(live ? m_presenter.yellowName() : m_board.SideName(kYellow));
+    }
+    const GameState& shown = live ? m_presenter.gameState() : ShownPosition();
+    if (live) {
+        m_caption->setText(m_presenter.captionText());
+    } else if (shown.shotNumber >= kStonesPerEnd) {
+        m_caption->setText(QStringLiteral("第%1エンド\u3000終了").arg(shown.currentEnd + 1));
+    } else {
+        m_caption->setText(UpdateTurnCaption(shown));
+    }
+    const ScoreBoardTexts texts = skerrow::UpdateScoreBoard(shown);
     for (int id = Layout::kFirstCellId; id <= Layout::kLastCellId; ++id) {
         if (const std::optional<QString> text = texts.ForControl(id)) {
             m_cells[static_cast<std::size_t>(id - Layout::kFirstCellId)]->setText(*text);

@@ -350,6 +350,8 @@ private:
     // colours) and whether the board asked for it rather than the relay.
     GameState m_replayStart{};
     bool m_boardReplay = false;
+    // Whether the caption and the score board show the live game.
+    bool m_boardTextsLive = true;
 
     // Dialogs and boxes open without blocking; they go with the window.
     QPointer<QMessageBox> m_readyBox;

@@ -77,6 +77,7 @@ TEST_F(BoardPresenterTest, ClocksRunFromEachGoForTheSideToDeliver) {
     EXPECT_FALSE(m_board.ClockRunning(kYellow));
 
     m_board.OnLivePosition(Live(0, 0, kRed));
+    m_board.StopClocks(); // RUNSHOT arrives
     m_board.OnDelivered({0.05f, -2.4f, 0});
     m_clock.now += 3'000; // the replay: nobody's clock runs
     EXPECT_EQ(m_board.ClockText(kRed), QStringLiteral("4:54"));
