@@ -263,6 +263,9 @@ TEST_F(BoardWindowTest, ZoomTwoHundredDoublesTheViewScale) {
 // The README's pictures: a game in progress, then a record stepped through.
 TEST_F(BoardWindowTest, PicturesOfAGameAndARecord) {
     const testing::RefereedGame game = testing::PlayRefereedGame(2);
+    LoopbackServer server;
+    Connect(server);
+    // Fed one turn at a time, each waited for: every stone is replayed.
     std::vector<std::string> messages;
     std::istringstream log(game.log);
     std::string line;
@@ -272,14 +275,15 @@ TEST_F(BoardWindowTest, PicturesOfAGameAndARecord) {
             continue;
         }
         messages.push_back(line.substr(8));
-        // Alice's turn in the second end, a few stones in.
-        if (line.rfind("Server: GO", 0) == 0 && ++gos == 12) {
-            break;
+        if (line.rfind("Server: GO", 0) == 0) {
+            Feed(server, messages);
+            messages.clear();
+            // Alice's turn in the second end, a few stones in.
+            if (++gos == 12) {
+                break;
+            }
         }
     }
-    LoopbackServer server;
-    Connect(server);
-    Feed(server, messages);
     EXPECT_EQ(Label("turnCaption"), QStringLiteral("あなたの番です"));
     EXPECT_GT(m_window->boardColumn()->historyPanel().rowCount(), 20u);
     QTest::mouseClick(m_window->clientArea(), Qt::LeftButton, {}, QPoint(84 + 95, 36 + 230));
