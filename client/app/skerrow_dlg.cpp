@@ -115,9 +115,10 @@ CSkerrowDlg::CSkerrowDlg(DlgSetup setup, UserPrompts& prompts, QWidget* parent)
                           Qt::WindowCloseButtonHint),
       m_setup(std::move(setup)), m_prompts(prompts),
       m_physics(m_setup.libraryFolder, m_setup.libraryBaseName),
-      m_preferences(m_setup.preferencesFile), m_planner(m_physics, [this] {
-          return m_column ? m_column->handWeight() : HandWeight::Draw;
-      }) {
+      m_preferences(m_setup.preferencesFile),
+      m_planner(
+          m_physics, [this] { return m_column ? m_column->handWeight() : HandWeight::Draw; },
+          [this](ShotVec shot) { m_board.OnAsked(shot); }) {
     setFont(WindowFont());
     setWindowTitle(QString::fromUtf8(kInitialTitle));
 
@@ -482,6 +483,7 @@ bool CSkerrowDlg::WeightedPlanner::CreateShot(ShotPos target, ShotVec& result) {
         return false;
     }
     result = *planned;
+    m_planned(result);
     return true;
 }
 

@@ -295,13 +295,17 @@ private:
     // Plans the user's shots with the weight chosen in the column.
     class WeightedPlanner final : public ShotPlanner {
     public:
-        WeightedPlanner(PhysicsBinding& physics, std::function<HandWeight()> weight)
-            : m_physics(physics), m_weight(std::move(weight)) {}
+        // `planned` hears of every delivery planned, as the one this
+        // window's side asks for.
+        WeightedPlanner(PhysicsBinding& physics, std::function<HandWeight()> weight,
+                        std::function<void(ShotVec)> planned)
+            : m_physics(physics), m_weight(std::move(weight)), m_planned(std::move(planned)) {}
         bool CreateShot(ShotPos target, ShotVec& result) override;
 
     private:
         PhysicsBinding& m_physics;
         std::function<HandWeight()> m_weight;
+        std::function<void(ShotVec)> m_planned;
     };
     WeightedPlanner m_planner;
     bool m_connecting = false;

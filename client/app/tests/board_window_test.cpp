@@ -123,7 +123,14 @@ TEST_F(BoardWindowTest, TheColumnFollowsAGameFromTheServer) {
     std::ostringstream runShot;
     runShot.precision(9);
     runShot << "RUNSHOT " << draw.vx << ' ' << draw.vy << " 0";
+    // The user aims and sends: the delivery asked is kept with the shot.
+    QTest::mouseClick(m_window->clientArea(), Qt::LeftButton, {}, QPoint(202, 280));
+    auto* line = qobject_cast<QLineEdit*>(m_window->Control(CSkerrowDlg::kCommandLineId));
+    QTest::keyClick(line, Qt::Key_Return);
+    server.ReadUntil("BestShot");
     Feed(server, {runShot.str(), "POSITION 0 0 0 0", "SETSTATE 1 0 1 1"});
+    ASSERT_EQ(m_window->board().history().shotCount(), 1u);
+    EXPECT_TRUE(m_window->board().history().shotAt(0).asked.has_value());
     EXPECT_EQ(Label("turnCaption"), QStringLiteral("黄（Bob）の番です"));
     Feed(server, {"SETSTATE 2 0 1 0", "GO 291000 180000"});
     EXPECT_EQ(Label("yellowClock"), QStringLiteral("3:00"));
@@ -279,7 +286,7 @@ TEST_F(BoardWindowTest, PicturesOfAGameAndARecord) {
             Feed(server, messages);
             messages.clear();
             // Alice's turn in the second end, a few stones in.
-            if (++gos == 12) {
+            if (++gos == 10) {
                 break;
             }
         }
