@@ -257,6 +257,11 @@ void CSkerrowDlg::BuildControls() {
     m_scorePicture->setToolTip(QStringLiteral("各エンドの得点と合計"));
     m_caption->setToolTip(QStringLiteral("エンドと、次に投げる側と何投目か"));
     m_serverMessage->setToolTip(QStringLiteral("サーバーから最後に届いたメッセージ"));
+    m_redName->setToolTip(QStringLiteral("赤（先攻）の側の名前"));
+    m_yellowName->setToolTip(QStringLiteral("黄の側の名前"));
+    for (QLabel* cell : m_cells) {
+        cell->setToolTip(QStringLiteral("エンドの得点と合計（行われないエンドは「―」）"));
+    }
 }
 
 QAction* CSkerrowDlg::AddCommand(QMenu& menu, const QString& text, int commandId) {
@@ -292,10 +297,14 @@ void CSkerrowDlg::BuildMenu() {
             this, &QWidget::close);
 
     QMenu* game = m_menuBar->addMenu(QStringLiteral("ゲーム(&G)"));
-    connect(AddCommand(*game, QStringLiteral("接続(&C)"), kConnectCommand), &QAction::triggered,
-            this, &CSkerrowDlg::OpenConnectDialog);
-    connect(AddCommand(*game, QStringLiteral("エンジンの選択(&E)"), kSelectEngineCommand),
-            &QAction::triggered, this, &CSkerrowDlg::OpenEngineDialog);
+    QAction* connectCommand = AddCommand(*game, QStringLiteral("接続(&C)"), kConnectCommand);
+    connectCommand->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    connectCommand->setToolTip(QStringLiteral("サーバーとログインを入力して接続します"));
+    connect(connectCommand, &QAction::triggered, this, &CSkerrowDlg::OpenConnectDialog);
+    QAction* engine = AddCommand(*game, QStringLiteral("エンジンの選択(&E)"), kSelectEngineCommand);
+    engine->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    engine->setToolTip(QStringLiteral("思考エンジンのプログラムを選びます"));
+    connect(engine, &QAction::triggered, this, &CSkerrowDlg::OpenEngineDialog);
 
     QMenu* view = m_menuBar->addMenu(QStringLiteral("表示(&V)"));
     AddViewChoices(*view);
@@ -313,6 +322,10 @@ void CSkerrowDlg::BuildMenu() {
     help->addSeparator();
     connect(AddCommand(*help, QStringLiteral("バージョン情報 Skerrow(&A)..."), kSystemAboutCommand),
             &QAction::triggered, this, &CSkerrowDlg::OpenAboutBox);
+    // Every command says what it does when the pointer rests on it.
+    for (QMenu* menu : m_menuBar->findChildren<QMenu*>()) {
+        menu->setToolTipsVisible(true);
+    }
 }
 
 void CSkerrowDlg::AddViewChoices(QMenu& view) {
