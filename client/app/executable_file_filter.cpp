@@ -1,11 +1,24 @@
 #include "executable_file_filter.h"
 
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
 
 namespace skerrow {
 
 ExecutableFileFilter::ExecutableFileFilter(QObject* parent) : QSortFilterProxyModel(parent) {}
+
+void ExecutableFileFilter::ApplyTo(QFileDialog& dialog) {
+#if defined(Q_OS_WIN)
+    dialog.setNameFilter(QStringLiteral("実行ファイル (*.exe *.bat *.cmd)"));
+#else
+    // Programs here have no suffix of their own: the list shows the files
+    // that may be run, and the folders to get to them.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilter(QStringLiteral("実行ファイル (*)"));
+    dialog.setProxyModel(new ExecutableFileFilter(&dialog));
+#endif
+}
 
 bool ExecutableFileFilter::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const {
     const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
