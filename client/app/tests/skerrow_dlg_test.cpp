@@ -718,6 +718,9 @@ TEST_F(WindowTest, TheReplaySpeedIsRememberedBetweenRuns) {
 }
 
 TEST(ExecutableFileFilter, ListsFoldersAndProgramsOnly) {
+#if defined(Q_OS_WIN)
+    GTEST_SKIP() << "Windows tells programs by their suffix; the dialog filters by it there";
+#endif
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("engines")));
