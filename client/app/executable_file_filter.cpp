@@ -10,7 +10,9 @@ ExecutableFileFilter::ExecutableFileFilter(QObject* parent) : QSortFilterProxyMo
 
 void ExecutableFileFilter::ApplyTo(QFileDialog& dialog) {
 #if defined(Q_OS_WIN)
-    dialog.setNameFilter(QStringLiteral("実行ファイル (*.exe *.bat *.cmd)"));
+    // Windows programs are told by their suffix, as the engine dialog always
+    // showed them there.
+    dialog.setNameFilter(QStringLiteral("EXE Files (*.exe)"));
 #else
     // Programs here have no suffix of their own: the list shows the files
     // that may be run, and the folders to get to them.
