@@ -2,6 +2,8 @@
 
 #include <QSortFilterProxyModel>
 
+class QFileDialog;
+
 namespace skerrow {
 
 // Narrows a file dialog's list to what can be started as a program: folders
@@ -13,6 +15,12 @@ class ExecutableFileFilter final : public QSortFilterProxyModel {
 
 public:
     explicit ExecutableFileFilter(QObject* parent = nullptr);
+
+    // Makes the dialog list the programs the platform can start: on Windows
+    // by their suffixes (.exe, .bat, .cmd) in the native dialog, elsewhere
+    // through this filter (which the native dialogs do not take), owned by
+    // the dialog.
+    static void ApplyTo(QFileDialog& dialog);
 
 protected:
     // The source is the dialog's QFileSystemModel.

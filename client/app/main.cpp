@@ -20,7 +20,6 @@
 #include <QTranslator>
 
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -94,13 +93,9 @@ int main(int argc, char** argv) {
     }
     bool connecting = false;
     if (options.connect) {
-        std::optional<std::string> passwordFromEnvironment;
-        if (const char* password = std::getenv("SKERROW_PASSWORD")) {
-            passwordFromEnvironment = password;
-        }
         const ConnectionEntries entries =
             ResolveEntries(options.connection, ReadSettingsFile(options.connection.settingsFile),
-                           passwordFromEnvironment);
+                           PasswordFromEnvironment());
         ConnectionSettings settings;
         if (const std::optional<std::string> problem = CheckConnectionEntries(entries, settings)) {
             // Said once the window shows; it stays unconnected.

@@ -1091,15 +1091,7 @@ void CSkerrowDlg::OpenEngineDialog() {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::ExistingFile);
-#if defined(Q_OS_WIN)
-    dialog->setNameFilter(QStringLiteral("EXE Files (*.exe)"));
-#else
-    // Programs here have no suffix of their own: the list shows the files
-    // that may be run, and the folders to get to them.
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
-    dialog->setNameFilter(QStringLiteral("実行ファイル (*)"));
-    dialog->setProxyModel(new ExecutableFileFilter(dialog));
-#endif
+    ExecutableFileFilter::ApplyTo(*dialog);
     connect(dialog, &QFileDialog::fileSelected, this,
             [this](const QString& program) { StartEngine(program); });
     m_engineDialog = dialog;

@@ -10,7 +10,6 @@
 #include <QCoreApplication>
 
 #include <cstdio>
-#include <cstdlib>
 
 using namespace skerrow;
 
@@ -32,13 +31,9 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    std::optional<std::string> passwordFromEnvironment;
-    if (const char* password = std::getenv("SKERROW_PASSWORD")) {
-        passwordFromEnvironment = password;
-    }
     const ConnectionOptions& given = parsed.options.connection;
     const ConnectionEntries entries =
-        ResolveEntries(given, ReadSettingsFile(given.settingsFile), passwordFromEnvironment);
+        ResolveEntries(given, ReadSettingsFile(given.settingsFile), PasswordFromEnvironment());
     ConnectionSettings settings;
     if (const std::optional<std::string> problem = CheckConnectionEntries(entries, settings)) {
         std::fprintf(stderr, "skerrow-cli: %s: %s\n", std::string(kInputErrorTitle).c_str(),

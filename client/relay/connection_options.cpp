@@ -2,6 +2,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QtGlobal>
 
 namespace skerrow {
 
@@ -66,6 +67,14 @@ ConnectionEntries ResolveEntries(const ConnectionOptions& options,
     entries.displayName = options.displayName.value_or(fromFile.displayName);
     entries.password = options.password.value_or(passwordFromEnvironment.value_or(std::string()));
     return entries;
+}
+
+std::optional<std::string> PasswordFromEnvironment() {
+    constexpr const char* kVariable = "SKERROW_PASSWORD";
+    if (!qEnvironmentVariableIsSet(kVariable)) {
+        return std::nullopt;
+    }
+    return qEnvironmentVariable(kVariable).toStdString();
 }
 
 } // namespace skerrow

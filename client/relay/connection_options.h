@@ -45,4 +45,9 @@ ConnectionEntries ResolveEntries(const ConnectionOptions& options,
                                  const ConnectionEntries& fromFile,
                                  const std::optional<std::string>& passwordFromEnvironment);
 
+// The password SKERROW_PASSWORD holds, as UTF-8, when it is set (even if
+// empty); read through Qt so that Windows gives the variable's Unicode text
+// rather than its ANSI code page form.
+std::optional<std::string> PasswordFromEnvironment();
+
 } // namespace skerrow

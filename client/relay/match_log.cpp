@@ -1,8 +1,11 @@
 #include "match_log.h"
 
+#include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QString>
+#include <QTime>
 
 #include <algorithm>
 #include <array>
@@ -15,15 +18,21 @@ namespace skerrow {
 namespace {
 
 std::tm LocalNow() {
-    const std::time_t now = std::time(nullptr);
+    // Qt's local time is safe to call from any thread on every platform;
+    // std::localtime shares one buffer and its re-entrant forms differ.
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDate date = now.date();
+    const QTime time = now.time();
     std::tm local{};
-    // std::localtime shares one buffer across the process; the re-entrant
-    // forms differ by platform.
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
+    local.tm_year = date.year() - 1900;
+    local.tm_mon = date.month() - 1;
+    local.tm_mday = date.day();
+    local.tm_hour = time.hour();
+    local.tm_min = time.minute();
+    local.tm_sec = time.second();
+    local.tm_wday = date.dayOfWeek() % 7;
+    local.tm_yday = date.dayOfYear() - 1;
+    local.tm_isdst = now.isDaylightTime() ? 1 : 0;
     return local;
 }
 

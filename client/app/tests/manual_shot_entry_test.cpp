@@ -1,8 +1,8 @@
+#include "decimal_comma_locale.h"
 #include "manual_shot_entry.h"
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cstdio>
 #include <ostream>
 #include <string>
@@ -199,22 +199,10 @@ INSTANTIATE_TEST_SUITE_P(Rows, ScriptTest, ::testing::Values(
 
 // ---- The number format -------------------------------------------------------
 
-// Restores the process's C locale when the test ends.
-class LocaleGuard {
-public:
-    LocaleGuard() : m_saved(std::setlocale(LC_ALL, nullptr)) {}
-    ~LocaleGuard() { std::setlocale(LC_ALL, m_saved.c_str()); }
-    LocaleGuard(const LocaleGuard&) = delete;
-    LocaleGuard& operator=(const LocaleGuard&) = delete;
-
-private:
-    std::string m_saved;
-};
-
 TEST(ManualShotEntryFormat, WritesDecimalPointsInADecimalCommaLocale) {
-    LocaleGuard guard;
-    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
-        GTEST_SKIP() << "no German locale on this machine";
+    const test::DecimalCommaLocale comma;
+    if (!comma.active()) {
+        GTEST_SKIP() << "no locale with a decimal comma on this machine";
     }
     char probe[16];
     std::snprintf(probe, sizeof probe, "%1.3f", 2.5);

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
@@ -119,7 +120,8 @@ protected:
     // A copy of the program alone in the test's folder, with the built
     // pictures below it except `leftOut`: without the physics library.
     QString LoneCopy(const char* leftOut) {
-        const QString copy = m_folder.filePath(QStringLiteral("skerrow"));
+        // Named as built: skerrow.exe must keep its suffix to run on Windows.
+        const QString copy = m_folder.filePath(QFileInfo(QStringLiteral(SKERROW_PATH)).fileName());
         EXPECT_TRUE(QFile::copy(QStringLiteral(SKERROW_PATH), copy));
         const QDir images(m_folder.filePath(QStringLiteral("System/Image")));
         EXPECT_TRUE(images.mkpath(QStringLiteral(".")));

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -358,7 +359,7 @@ TEST(CliStartUp, WithoutThePhysicsLibraryItSaysSoAndFails) {
     // A copy of the program in a folder without the library beside it.
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    const QString copy = folder.filePath("skerrow-cli");
+    const QString copy = folder.filePath(QFileInfo(QStringLiteral(SKERROW_CLI_PATH)).fileName());
     ASSERT_TRUE(QFile::copy(QStringLiteral(SKERROW_CLI_PATH), copy));
     QProcess cli;
     cli.setWorkingDirectory(folder.path());
@@ -367,7 +368,8 @@ TEST(CliStartUp, WithoutThePhysicsLibraryItSaysSoAndFails) {
     ASSERT_TRUE(cli.waitForFinished(kWaitMs));
     EXPECT_EQ(cli.exitCode(), 1);
     EXPECT_TRUE(QString::fromUtf8(cli.readAllStandardError())
-                    .contains(QStringLiteral("libTarnwick.so の読み込みに失敗しました")));
+                    .contains(QStringLiteral(TARNWICK_FILE_NAME) +
+                              QStringLiteral(" の読み込みに失敗しました")));
 }
 
 TEST(CliStartUp, BadEntriesAreRefusedWithTheirMessage) {

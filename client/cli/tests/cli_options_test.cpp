@@ -1,5 +1,8 @@
 #include "cli_options.h"
 
+#include <QByteArray>
+#include <QtGlobal>
+
 #include <gtest/gtest.h>
 
 using namespace skerrow;
@@ -82,4 +85,22 @@ TEST(CliOptions, CommandLineOverridesTheSettingsFileAndTheEnvironment) {
     EXPECT_EQ(ResolveEntries(options, file, std::string("secret")).password, "given");
     options.password.reset();
     EXPECT_EQ(ResolveEntries(options, file, std::nullopt).password, "");
+}
+
+TEST(CliOptions, PasswordFromEnvironmentTellsUnsetFromEmptyAndKeepsUtf8) {
+    const QByteArray saved = qgetenv("SKERROW_PASSWORD");
+    const bool wasSet = qEnvironmentVariableIsSet("SKERROW_PASSWORD");
+
+    qunsetenv("SKERROW_PASSWORD");
+    EXPECT_EQ(PasswordFromEnvironment(), std::nullopt);
+    qputenv("SKERROW_PASSWORD", QByteArray());
+    EXPECT_EQ(PasswordFromEnvironment(), std::optional<std::string>(""));
+    qputenv("SKERROW_PASSWORD", QStringLiteral(u"pa\u00dfw").toUtf8());
+    EXPECT_EQ(PasswordFromEnvironment(), std::optional<std::string>("pa\xc3\x9fw"));
+
+    if (wasSet) {
+        qputenv("SKERROW_PASSWORD", saved);
+    } else {
+        qunsetenv("SKERROW_PASSWORD");
+    }
 }

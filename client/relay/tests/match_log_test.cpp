@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -80,6 +82,25 @@ TEST_F(MatchLogTest, NamesTheFileFromBothPlayersAndTheZeroPaddedLocalTime) {
         EXPECT_EQ(log.path(), LogFolder() / c.expected);
         EXPECT_TRUE(fs::is_regular_file(LogFolder() / c.expected));
     }
+}
+
+TEST_F(MatchLogTest, WithoutAClockTheNameHasTheLocalTimeOfOpening) {
+    MatchLog log(m_base);
+    const std::time_t before = std::time(nullptr);
+    log.Open("Alice", "Bob");
+    const std::time_t after = std::time(nullptr);
+    ASSERT_TRUE(log.IsOpen());
+    std::vector<std::string> possible;
+    for (std::time_t second = before; second <= after; ++second) {
+        // The test's own thread is the only one reading the local time here.
+        const std::tm local = *std::localtime(&second);
+        char name[64];
+        std::strftime(name, sizeof name, "Alice - Bob [%Y-%m-%d %H%M%S].log", &local);
+        possible.emplace_back(name);
+    }
+    EXPECT_NE(std::find(possible.begin(), possible.end(), log.path().filename().string()),
+              possible.end())
+        << log.path().filename().string() << " (opened at " << possible.front() << ")";
 }
 
 TEST_F(MatchLogTest, CreatesTheMissingFolderAndWritesTheFirstLineAsGiven) {
