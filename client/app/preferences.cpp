@@ -1,5 +1,7 @@
 #include "preferences.h"
 
+#include "rink_geometry.h"
+
 #include <QSettings>
 
 #include <array>
@@ -11,6 +13,8 @@ namespace {
 
 // The preferences key of the replay speed and its values.
 constexpr char kSpeedKey[] = "Display/ReplaySpeed";
+constexpr char kFlipKey[] = "Display/Flipped";
+constexpr char kZoomKey[] = "Display/Zoom";
 
 struct StoredSpeed {
     ReplaySpeed speed;
@@ -51,6 +55,29 @@ void Preferences::setReplaySpeed(ReplaySpeed speed) {
             settings->setValue(QString::fromLatin1(kSpeedKey), QString::fromLatin1(choice.key));
         }
     }
+}
+
+bool Preferences::flipped() const {
+    return Open(m_file)->value(QString::fromLatin1(kFlipKey), false).toBool();
+}
+
+void Preferences::setFlipped(bool flipped) {
+    Open(m_file)->setValue(QString::fromLatin1(kFlipKey), flipped);
+}
+
+int Preferences::zoomPercent() const {
+    bool ok = false;
+    const int stored = Open(m_file)->value(QString::fromLatin1(kZoomKey)).toInt(&ok);
+    for (const int offered : RinkGeometry::kZoomPercents) {
+        if (ok && stored == offered) {
+            return offered;
+        }
+    }
+    return 100;
+}
+
+void Preferences::setZoomPercent(int percent) {
+    Open(m_file)->setValue(QString::fromLatin1(kZoomKey), RinkGeometry::OfferedZoom(percent));
 }
 
 } // namespace skerrow

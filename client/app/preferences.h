@@ -21,6 +21,14 @@ public:
     ReplaySpeed replaySpeed() const;
     void setReplaySpeed(ReplaySpeed speed);
 
+    // Both views turned upside down; false when nothing is stored.
+    bool flipped() const;
+    void setFlipped(bool flipped);
+    // The window's zoom in per cent, one of those offered; 100 when none or
+    // another value is stored.
+    int zoomPercent() const;
+    void setZoomPercent(int percent);
+
 private:
     QString m_file;
 };

@@ -1,20 +1,29 @@
 #include "skerrow_dlg.h"
 
 #include "about_dlg.h"
+#include "board_column.h"
 #include "connect_dlg.h"
 #include "executable_file_filter.h"
+#include "game_rules.h"
+#include "help_dialog.h"
+#include "help_page.h"
+#include "protocol_messages.h"
 #include "relay_session.h"
 #include "rink_geometry.h"
 #include "rink_images.h"
 #include "score_board.h"
+#include "shot_path.h"
 #include "static_text.h"
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFont>
 #include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -24,11 +33,13 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include <utility>
+#include <variant>
 
 namespace skerrow {
 
@@ -104,7 +115,10 @@ CSkerrowDlg::CSkerrowDlg(DlgSetup setup, UserPrompts& prompts, QWidget* parent)
                           Qt::WindowCloseButtonHint),
       m_setup(std::move(setup)), m_prompts(prompts),
       m_physics(m_setup.libraryFolder, m_setup.libraryBaseName),
-      m_preferences(m_setup.preferencesFile) {
+      m_preferences(m_setup.preferencesFile),
+      m_planner(
+          m_physics, [this] { return m_column ? m_column->handWeight() : HandWeight::Draw; },
+          [this](ShotVec shot) { m_board.OnAsked(shot); }) {
     setFont(WindowFont());
     setWindowTitle(QString::fromUtf8(kInitialTitle));
 
@@ -116,10 +130,20 @@ CSkerrowDlg::CSkerrowDlg(DlgSetup setup, UserPrompts& prompts, QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
     m_menuBar = new QMenuBar(this);
     layout->setMenuBar(m_menuBar);
+    // The layout's area at the left, keeping its pixels; the board's column
+    // beside it, as high as the area.
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("clientArea"));
     m_client->setFixedSize(ClientSize());
-    layout->addWidget(m_client);
+    row->addWidget(m_client, 0, Qt::AlignTop);
+    m_column = new BoardColumn(
+        m_board, [this]() -> const GameState& { return m_presenter.gameState(); }, this);
+    m_column->setFixedHeight(ClientSize().height());
+    row->addWidget(m_column, 0, Qt::AlignTop);
+    layout->addLayout(row);
     // Below the layout's area, so that no control moves. A long message is
     // cut at the window's edge; it never widens the window.
     m_statusLine = new QStatusBar(this);
@@ -130,6 +154,7 @@ CSkerrowDlg::CSkerrowDlg(DlgSetup setup, UserPrompts& prompts, QWidget* parent)
 
     BuildControls();
     BuildMenu();
+    AddBoardKeys();
 
     // Aiming with the mouse: presses and drags anywhere in the client area
     // that no edit or button takes, and moves without a button held.
@@ -215,9 +240,28 @@ void CSkerrowDlg::BuildControls() {
     m_send = new QPushButton(QStringLiteral("送信"), m_client);
     m_send->setObjectName(QStringLiteral("control%1").arg(kSendId));
     m_send->setGeometry(Layout::DialogToPixels({132, 486, 50, 14}));
-    // Enter in the command line sends nothing: the button is no default.
+    // Enter in the command line sends, as the button does.
     m_send->setAutoDefault(false);
+    m_send->setToolTip(QStringLiteral("コマンド欄の内容を送ります (Enter)"));
     connect(m_send, &QPushButton::clicked, this, &CSkerrowDlg::Send);
+    connect(m_commandLine, &QLineEdit::returnPressed, this, [this] {
+        if (m_send->isEnabled()) {
+            Send();
+        }
+    });
+    m_commandLine->setToolTip(
+        QStringLiteral("送るコマンド。盤面をクリックすると狙いの BESTSHOT x y curl が入ります"));
+    m_viewA->setToolTip(QStringLiteral(
+        "クリックで狙う点、下のアイコンでカールを選びます。右クリックで狙いを隠します"));
+    m_viewB->setToolTip(QStringLiteral("シート全体"));
+    m_scorePicture->setToolTip(QStringLiteral("各エンドの得点と合計"));
+    m_caption->setToolTip(QStringLiteral("エンドと、次に投げる側と何投目か"));
+    m_serverMessage->setToolTip(QStringLiteral("サーバーから最後に届いたメッセージ"));
+    m_redName->setToolTip(QStringLiteral("赤（先攻）の側の名前"));
+    m_yellowName->setToolTip(QStringLiteral("黄の側の名前"));
+    for (QLabel* cell : m_cells) {
+        cell->setToolTip(QStringLiteral("エンドの得点と合計（行われないエンドは「―」）"));
+    }
 }
 
 QAction* CSkerrowDlg::AddCommand(QMenu& menu, const QString& text, int commandId) {
@@ -229,24 +273,48 @@ QAction* CSkerrowDlg::AddCommand(QMenu& menu, const QString& text, int commandId
 void CSkerrowDlg::BuildMenu() {
     // Commands with no behaviour yet are there and enabled, and do nothing.
     QMenu* file = m_menuBar->addMenu(QStringLiteral("ファイル(&F)"));
-    AddCommand(*file, QStringLiteral("局面を開く(&O)"), kOpenPositionCommand);
-    AddCommand(*file, QStringLiteral("局面を保存(&S)"), kSavePositionCommand);
+    file->setToolTipsVisible(true);
+    QAction* open = AddCommand(*file, QStringLiteral("局面を開く(&O)"), kOpenPositionCommand);
+    open->setShortcut(QKeySequence::Open);
+    open->setToolTip(QStringLiteral("局面ファイル、対局記録、対局ログを開きます"));
+    connect(open, &QAction::triggered, this, [this] { ChooseBoardFile(false); });
+    QAction* save = AddCommand(*file, QStringLiteral("局面を保存(&S)"), kSavePositionCommand);
+    save->setShortcut(QKeySequence::Save);
+    save->setToolTip(QStringLiteral("盤面の局面を局面ファイルに保存します"));
+    connect(save, &QAction::triggered, this, [this] { ChooseBoardFile(true); });
+    QAction* live = file->addAction(QStringLiteral("試合に戻る(&L)"));
+    live->setObjectName(QStringLiteral("commandReturnToLive"));
+    live->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    live->setToolTip(QStringLiteral("開いた記録を閉じ、進行中の試合を表示します"));
+    connect(live, &QAction::triggered, &m_board, &BoardPresenter::ReturnToLiveGame);
+    QAction* undo = file->addAction(QStringLiteral("試し打ちを戻す(&U)"));
+    undo->setObjectName(QStringLiteral("commandUndo"));
+    undo->setShortcut(QKeySequence::Undo);
+    undo->setToolTip(QStringLiteral("最後の試し打ちを取り消します"));
+    connect(undo, &QAction::triggered, &m_board, &BoardPresenter::Undo);
+    file->addSeparator();
     connect(AddCommand(*file, QStringLiteral("閉じる(&C)"), kCloseCommand), &QAction::triggered,
             this, &QWidget::close);
 
     QMenu* game = m_menuBar->addMenu(QStringLiteral("ゲーム(&G)"));
-    connect(AddCommand(*game, QStringLiteral("接続(&C)"), kConnectCommand), &QAction::triggered,
-            this, &CSkerrowDlg::OpenConnectDialog);
-    connect(AddCommand(*game, QStringLiteral("エンジンの選択(&E)"), kSelectEngineCommand),
-            &QAction::triggered, this, &CSkerrowDlg::OpenEngineDialog);
+    QAction* connectCommand = AddCommand(*game, QStringLiteral("接続(&C)"), kConnectCommand);
+    connectCommand->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    connectCommand->setToolTip(QStringLiteral("サーバーとログインを入力して接続します"));
+    connect(connectCommand, &QAction::triggered, this, &CSkerrowDlg::OpenConnectDialog);
+    QAction* engine = AddCommand(*game, QStringLiteral("エンジンの選択(&E)"), kSelectEngineCommand);
+    engine->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    engine->setToolTip(QStringLiteral("思考エンジンのプログラムを選びます"));
+    connect(engine, &QAction::triggered, this, &CSkerrowDlg::OpenEngineDialog);
 
     QMenu* view = m_menuBar->addMenu(QStringLiteral("表示(&V)"));
-    AddCommand(*view, QStringLiteral("上下反転(&R)"), kFlipCommand);
+    AddViewChoices(*view);
     view->addSeparator();
     AddSpeedChoices(*view->addMenu(QStringLiteral("再生速度(&P)")));
 
     QMenu* help = m_menuBar->addMenu(QStringLiteral("ヘルプ(&H)"));
-    AddCommand(*help, QStringLiteral("使い方(&H)"), kUsageCommand);
+    QAction* usage = AddCommand(*help, QStringLiteral("使い方(&H)"), kUsageCommand);
+    usage->setShortcut(QKeySequence::HelpContents);
+    connect(usage, &QAction::triggered, this, &CSkerrowDlg::OpenHelp);
     connect(AddCommand(*help, QStringLiteral("バージョン情報(&A)"), kAboutCommand),
             &QAction::triggered, this, &CSkerrowDlg::OpenAboutBox);
     // The window manager owns the system menu here, so its About item lives
@@ -254,6 +322,47 @@ void CSkerrowDlg::BuildMenu() {
     help->addSeparator();
     connect(AddCommand(*help, QStringLiteral("バージョン情報 Skerrow(&A)..."), kSystemAboutCommand),
             &QAction::triggered, this, &CSkerrowDlg::OpenAboutBox);
+    // Every command says what it does when the pointer rests on it.
+    for (QMenu* menu : m_menuBar->findChildren<QMenu*>()) {
+        menu->setToolTipsVisible(true);
+    }
+}
+
+void CSkerrowDlg::AddViewChoices(QMenu& view) {
+    m_flipAction = AddCommand(view, QStringLiteral("上下反転(&R)"), kFlipCommand);
+    m_flipAction->setCheckable(true);
+    m_flipAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    connect(m_flipAction, &QAction::triggered, this, &CSkerrowDlg::SetFlipped);
+    QMenu* zoom = view.addMenu(QStringLiteral("ズーム(&Z)"));
+    m_zooms = new QActionGroup(this);
+    m_zooms->setExclusive(true);
+    int key = 0;
+    for (const int percent : RinkGeometry::kZoomPercents) {
+        QAction* action = zoom->addAction(QStringLiteral("%1 %").arg(percent));
+        action->setObjectName(QStringLiteral("zoom%1").arg(percent));
+        action->setCheckable(true);
+        action->setChecked(percent == 100);
+        action->setData(percent);
+        action->setShortcut(QKeySequence(Qt::CTRL | (Qt::Key_1 + key++)));
+        m_zooms->addAction(action);
+        connect(action, &QAction::triggered, this, [this, percent] { SetZoom(percent); });
+    }
+}
+
+void CSkerrowDlg::AddBoardKeys() {
+    // Stepping through the history from anywhere in the window; the command
+    // line keeps its own left, right, Home and End while it has the focus.
+    const auto key = [this](QKeySequence sequence, auto slot) {
+        auto* shortcut = new QShortcut(sequence, this);
+        connect(shortcut, &QShortcut::activated, &m_board, slot);
+    };
+    key(QKeySequence(Qt::Key_Left), &BoardPresenter::Previous);
+    key(QKeySequence(Qt::Key_Up), &BoardPresenter::Previous);
+    key(QKeySequence(Qt::Key_Right), &BoardPresenter::Next);
+    key(QKeySequence(Qt::Key_Down), &BoardPresenter::Next);
+    key(QKeySequence(Qt::Key_Home), &BoardPresenter::First);
+    key(QKeySequence(Qt::Key_End), &BoardPresenter::Last);
+    key(QKeySequence(Qt::CTRL | Qt::Key_P), &BoardPresenter::ReplayShown);
 }
 
 void CSkerrowDlg::AddSpeedChoices(QMenu& menu) {
@@ -295,18 +404,31 @@ bool CSkerrowDlg::Initialise() {
     m_renderer = std::make_unique<RinkRenderer>(std::move(images));
 
     // The relay: its engine name is "Skerrow" until an engine is chosen.
-    m_session = std::make_unique<RelaySession>(m_presenter, m_presenter, m_physics, &m_presenter,
+    m_session = std::make_unique<RelaySession>(m_events, m_presenter, m_planner, &m_presenter,
                                                m_setup.logBase);
     WireSession();
     WirePresenter();
 
     m_replay = std::make_unique<ReplayDriver>(m_physics);
     m_presenter.setReplayPlayer([this](const GameState& start, ShotVec shot, float randomSize) {
-        return m_replay && m_replay->Start(start, shot, randomSize);
+        if (!m_replay) {
+            return false;
+        }
+        // The relay's replays come first: one the board asked for gives way.
+        if (m_boardReplay && m_replay->isRunning()) {
+            m_replay->Cancel();
+        }
+        m_boardReplay = false;
+        m_replayStart = start;
+        return m_replay->Start(start, shot, randomSize);
     });
     connect(m_replay.get(), &ReplayDriver::frameReady, this,
             [this](const GameState& frame, int step) {
-                DrawViews(frame, RinkRenderer::kNoMarker, RinkRenderer::kNoMarker);
+                // A live shot's frames stay off a board that shows another
+                // position; the relay still waits for the replay's end.
+                if (m_boardReplay || m_board.isFollowingLiveGame()) {
+                    DrawViews(frame, RinkRenderer::kNoMarker, RinkRenderer::kNoMarker);
+                }
                 Q_EMIT replayFrameShown(step);
                 Q_EMIT activity();
             });
@@ -331,8 +453,215 @@ bool CSkerrowDlg::Initialise() {
         m_prompts.ShowError(PhysicsBinding::ErrorTitle(), m_physics.failureMessage());
         return false;
     }
+    m_board.SetPhysics({m_physics.simulation(), m_physics.createShot(), m_physics.createHitShot()},
+                       m_physics.simulationTrace());
+    connect(&m_board, &BoardPresenter::changed, this, [this] {
+        // A running replay draws its own frames.
+        if (!m_replay || !m_replay->isRunning()) {
+            UpdatePredictedPath();
+            DrawViews(ShownPosition(), m_markerX, m_markerY);
+            // The live game's texts follow the relay's presenter.
+            if (!m_board.isFollowingLiveGame() || !m_boardTextsLive) {
+                UpdateScoreBoard();
+            }
+        }
+        Q_EMIT activity();
+    });
+    connect(&m_board, &BoardPresenter::alertRequested, this, [this] {
+        QApplication::alert(this);
+        Q_EMIT attentionRequested();
+    });
+    connect(&m_board, &BoardPresenter::replayRequested, this, &CSkerrowDlg::StartBoardReplay);
+    connect(m_column, &BoardColumn::handWeightChanged, this, [this] {
+        UpdatePredictedPath();
+        DrawViews(ShownPosition(), m_markerX, m_markerY);
+    });
+    connect(&*m_session, &RelaySession::engineExited, this,
+            [this] { m_board.SetEngineRunning(false); });
+    connect(&*m_session, &RelaySession::engineFailed, this,
+            [this] { m_board.SetEngineRunning(false); });
+
+    RecordLayout();
+    m_view.flipped = m_preferences.flipped();
+    m_flipAction->setChecked(m_view.flipped);
+    SetZoom(m_preferences.zoomPercent());
     m_initialised = true;
     return true;
+}
+
+bool CSkerrowDlg::WeightedPlanner::CreateShot(ShotPos target, ShotVec& result) {
+    const std::optional<ShotVec> planned =
+        HandShot::Plan(m_physics.createShot(), m_physics.createHitShot(), target, m_weight());
+    if (!planned) {
+        return false;
+    }
+    result = *planned;
+    m_planned(result);
+    return true;
+}
+
+const GameState& CSkerrowDlg::ShownPosition() const {
+    return m_board.ShownPosition(m_presenter.gameState());
+}
+
+void CSkerrowDlg::RecordLayout() {
+    m_placed.clear();
+    for (QWidget* child : m_client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const int pixels = child->font().pixelSize();
+        m_placed.push_back({child, child->geometry(), pixels > 0 ? pixels : 12});
+    }
+}
+
+void CSkerrowDlg::SetFlipped(bool flipped) {
+    m_view.flipped = flipped;
+    if (m_flipAction) {
+        m_flipAction->setChecked(flipped);
+    }
+    m_preferences.setFlipped(flipped);
+    DrawViews(ShownPosition(), m_markerX, m_markerY);
+}
+
+void CSkerrowDlg::SetZoom(int zoomPercent) {
+    m_view.zoomPercent = RinkGeometry::OfferedZoom(zoomPercent);
+    for (QAction* action : m_zooms->actions()) {
+        action->setChecked(action->data().toInt() == m_view.zoomPercent);
+    }
+    m_preferences.setZoomPercent(m_view.zoomPercent);
+    ApplyZoom();
+}
+
+void CSkerrowDlg::ApplyZoom() {
+    const int zoom = m_view.zoomPercent;
+    m_client->setFixedSize(RinkGeometry::Zoomed(ClientSize(), zoom));
+    m_column->setFixedHeight(RinkGeometry::Zoomed(ClientSize().height(), zoom));
+    for (const Placed& placed : m_placed) {
+        placed.widget->setGeometry(RinkGeometry::Zoomed(placed.rect, zoom));
+        QFont font = placed.widget->font();
+        font.setPixelSize(RinkGeometry::Zoomed(placed.fontPixels, zoom));
+        placed.widget->setFont(font);
+    }
+    if (m_renderer) {
+        const QImage& score = m_renderer->images().score();
+        m_scorePicture->setPixmap(QPixmap::fromImage(
+            zoom == 100 ? score
+                        : score.scaled(RinkGeometry::Zoomed(score.size(), zoom),
+                                       Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    }
+    m_column->SetZoom(zoom);
+    QFont menuFont = m_menuBar->font();
+    menuFont.setPixelSize(RinkGeometry::Zoomed(12, zoom));
+    m_menuBar->setFont(menuFont);
+    m_statusLine->setFixedHeight(RinkGeometry::Zoomed(kStatusLineHeight, zoom));
+    m_statusLine->setFont(menuFont);
+    DrawViews(ShownPosition(), m_markerX, m_markerY);
+    Q_EMIT activity();
+}
+
+void CSkerrowDlg::StartBoardReplay(const GameState& start, ShotVec shot) {
+    // The relay's own replay is never cut short for a look back.
+    if (!m_replay || m_presenter.isReplayRunning()) {
+        return;
+    }
+    m_replay->Cancel();
+    m_boardReplay = true;
+    m_replayStart = start;
+    if (!m_replay->Start(start, shot, 0.0f)) {
+        m_boardReplay = false;
+    }
+}
+
+void CSkerrowDlg::UpdatePredictedPath() {
+    m_path.clear();
+    if (!m_aim.isAimShown()) {
+        return;
+    }
+    const QPointF target = RinkGeometry::ClientToSheet(m_aim.aim().x(), m_aim.aim().y());
+    const std::optional<ShotVec> shot = HandShot::Plan(
+        m_physics.createShot(), m_physics.createHitShot(),
+        {static_cast<float>(target.x()), static_cast<float>(target.y()), m_aim.curl()},
+        m_column->handWeight());
+    if (shot) {
+        m_path = ShotPath::Predict(m_physics.simulationTrace(), ShownPosition(), *shot);
+    }
+}
+
+bool CSkerrowDlg::TrySentLine(const QByteArray& line) {
+    const ParseResult parsed =
+        Parse(std::string_view(line.constData(), static_cast<std::size_t>(line.size())));
+    const auto* best = std::get_if<BestShot>(&parsed);
+    if (best == nullptr) {
+        return false;
+    }
+    ShotVec shot{};
+    // The user's BESTSHOT names a target point, as in a game.
+    if (!m_planner.CreateShot({best->shot.vx, best->shot.vy, best->shot.curl}, shot)) {
+        ShowStatus(QStringLiteral("この狙いには打てません"));
+        return true;
+    }
+    if (const std::optional<QString> refused = m_board.Try(shot)) {
+        ShowStatus(*refused);
+    }
+    return true;
+}
+
+std::optional<QString> CSkerrowDlg::OpenBoardFile(const QString& path) {
+    std::optional<QString> error = m_board.Open(path);
+    if (error) {
+        m_prompts.ShowError(QStringLiteral("局面を開く"), *error);
+    } else {
+        ShowStatus(QStringLiteral("開きました: %1").arg(path));
+    }
+    return error;
+}
+
+std::optional<QString> CSkerrowDlg::SaveBoardFile(const QString& path) {
+    std::optional<QString> error = m_board.Save(path, m_presenter.gameState());
+    if (error) {
+        m_prompts.ShowError(QStringLiteral("局面を保存"), *error);
+    } else {
+        ShowStatus(QStringLiteral("保存しました: %1").arg(path));
+    }
+    return error;
+}
+
+void CSkerrowDlg::ChooseBoardFile(bool save) {
+    if (m_boardFileDialog && m_boardFileDialog->isVisible()) {
+        m_boardFileDialog->raise();
+        return;
+    }
+    auto* dialog =
+        new QFileDialog(this, save ? QStringLiteral("局面を保存") : QStringLiteral("局面を開く"));
+    dialog->setObjectName(QStringLiteral("boardFileDialog"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    if (save) {
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setDefaultSuffix(QStringLiteral("json"));
+        dialog->setNameFilter(QStringLiteral("局面ファイル (*.json)"));
+    } else {
+        dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog->setFileMode(QFileDialog::ExistingFile);
+        dialog->setNameFilters({QStringLiteral("局面・記録・ログ (*.json *.jsonl *.log)"),
+                                QStringLiteral("すべてのファイル (*)")});
+    }
+    connect(dialog, &QFileDialog::fileSelected, this, [this, save](const QString& path) {
+        if (save) {
+            SaveBoardFile(path);
+        } else {
+            OpenBoardFile(path);
+        }
+    });
+    m_boardFileDialog = dialog;
+    dialog->open();
+}
+
+void CSkerrowDlg::OpenHelp() {
+    if (!m_help) {
+        m_help = new HelpDialog(HelpPageText(), this);
+        m_help->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_help->show();
+    m_help->raise();
 }
 
 void CSkerrowDlg::WirePresenter() {
@@ -431,6 +760,7 @@ void CSkerrowDlg::StartEngine(const QString& program, const QStringList& argumen
         return;
     }
     m_session->StartEngine(program, arguments);
+    m_board.SetEngineRunning(m_session->isEngineRunning());
     Q_EMIT activity();
 }
 
@@ -453,20 +783,31 @@ void CSkerrowDlg::Send() {
     const QByteArray line = CutUtf8(m_commandLine->text().toUtf8(), kCommandLineBytes);
     m_commandLine->clear();
     m_aim.OnCommandSent();
-    DrawViews(m_presenter.gameState(), RinkRenderer::kNoMarker, RinkRenderer::kNoMarker);
+    m_markerX = RinkRenderer::kNoMarker;
+    m_markerY = RinkRenderer::kNoMarker;
+    m_path.clear();
+    DrawViews(ShownPosition(), RinkRenderer::kNoMarker, RinkRenderer::kNoMarker);
+    // On an opened position with no server, an aimed shot is tried there.
+    if (m_board.canTry() && TrySentLine(line)) {
+        Q_EMIT activity();
+        return;
+    }
     m_session->SendUserLine(
         std::string_view(line.constData(), static_cast<std::size_t>(line.size())));
     Q_EMIT activity();
 }
 
 void CSkerrowDlg::Repaint() {
-    DrawViews(m_presenter.gameState(), RinkRenderer::kNoMarker, RinkRenderer::kNoMarker);
+    m_markerX = RinkRenderer::kNoMarker;
+    m_markerY = RinkRenderer::kNoMarker;
+    m_path.clear();
+    DrawViews(ShownPosition(), RinkRenderer::kNoMarker, RinkRenderer::kNoMarker);
     UpdateScoreBoard();
 }
 
 bool CSkerrowDlg::isIdle() const {
-    return !m_presenter.isReplayRunning() && !m_connecting &&
-           (!m_session || m_session->handler().heldMessages() == 0);
+    return !m_presenter.isReplayRunning() && !(m_replay && m_replay->isRunning()) &&
+           !m_connecting && (!m_session || m_session->handler().heldMessages() == 0);
 }
 
 QWidget* CSkerrowDlg::Control(int id) const {
@@ -553,7 +894,9 @@ bool CSkerrowDlg::eventFilter(QObject* watched, QEvent* event) {
 
 bool CSkerrowDlg::HandleMouse(QEvent& event) {
     const auto& mouse = static_cast<const QMouseEvent&>(event);
-    const QPoint at = mouse.position().toPoint();
+    // The aiming is written for the layout's pixels: a flipped or zoomed
+    // view is mapped back to them first.
+    const QPoint at = RinkGeometry::ShownToDescribedClient(mouse.position().toPoint(), m_view);
     switch (event.type()) {
     case QEvent::MouseButtonPress:
         if (mouse.button() == Qt::LeftButton) {
@@ -588,11 +931,17 @@ void CSkerrowDlg::ApplyAim(const ManualShotEntry::Outcome& outcome) {
         return;
     case ManualShotEntry::Outcome::Kind::MarkerShown:
         m_commandLine->setText(QString::fromStdString(outcome.commandText));
-        DrawViews(m_presenter.gameState(), outcome.markerX, outcome.markerY);
+        m_markerX = outcome.markerX;
+        m_markerY = outcome.markerY;
+        UpdatePredictedPath();
+        DrawViews(ShownPosition(), outcome.markerX, outcome.markerY);
         return;
     case ManualShotEntry::Outcome::Kind::MarkerHidden:
         m_commandLine->clear();
-        DrawViews(m_presenter.gameState(), RinkRenderer::kNoMarker, RinkRenderer::kNoMarker);
+        m_markerX = RinkRenderer::kNoMarker;
+        m_markerY = RinkRenderer::kNoMarker;
+        m_path.clear();
+        DrawViews(ShownPosition(), RinkRenderer::kNoMarker, RinkRenderer::kNoMarker);
         return;
     }
 }
@@ -601,20 +950,48 @@ void CSkerrowDlg::DrawViews(const GameState& position, int markerX, int markerY)
     if (!m_renderer) {
         return;
     }
-    // The colours of the stones come from the position on show, so that they
-    // stay put while a shot is replayed.
-    const RinkViews views =
-        m_renderer->DrawRink(position, markerX, markerY, m_presenter.gameState(), m_aim.curl());
+    // The colours of the stones come from the position a replay started
+    // from, so that they stay put while a shot is replayed.
+    const bool replaying = m_replay && m_replay->isRunning();
+    RinkExtras extras;
+    extras.view = m_view;
+    if (!replaying) {
+        extras.lastStone = m_board.LastStone(m_presenter.gameState());
+        extras.path = m_path;
+    }
+    const RinkViews views = m_renderer->DrawRink(
+        position, markerX, markerY, replaying ? m_replayStart : position, m_aim.curl(), extras);
     if (!views.viewA.isNull()) {
         m_viewA->setPixmap(QPixmap::fromImage(views.viewA));
+        m_viewA->resize(views.viewA.size());
     }
     if (!views.viewB.isNull()) {
         m_viewB->setPixmap(QPixmap::fromImage(views.viewB));
+        m_viewB->resize(views.viewB.size());
     }
 }
 
 void CSkerrowDlg::UpdateScoreBoard() {
-    const ScoreBoardTexts texts = skerrow::UpdateScoreBoard(m_presenter.gameState());
+    const bool live = m_board.isFollowingLiveGame();
+    if (live != m_boardTextsLive) {
+        // Between the live game and another position the board is written
+        // anew, names included.
+        m_boardTextsLive = live;
+        for (QLabel* cell : m_cells) {
+            cell->clear();
+        }
+        m_redName->setText(live ? m_presenter.redName() : m_board.SideName(kRed));
+        m_yellowName->setText(live ? m_presenter.yellowName() : m_board.SideName(kYellow));
+    }
+    const GameState& shown = live ? m_presenter.gameState() : ShownPosition();
+    if (live) {
+        m_caption->setText(m_presenter.captionText());
+    } else if (shown.shotNumber >= kStonesPerEnd) {
+        m_caption->setText(QStringLiteral("第%1エンド\u3000終了").arg(shown.currentEnd + 1));
+    } else {
+        m_caption->setText(UpdateTurnCaption(shown));
+    }
+    const ScoreBoardTexts texts = skerrow::UpdateScoreBoard(shown);
     for (int id = Layout::kFirstCellId; id <= Layout::kLastCellId; ++id) {
         if (const std::optional<QString> text = texts.ForControl(id)) {
             m_cells[static_cast<std::size_t>(id - Layout::kFirstCellId)]->setText(*text);
@@ -647,6 +1024,13 @@ void CSkerrowDlg::TellAboutLink(const QString& text) {
 }
 
 void CSkerrowDlg::OnReplayFinished() {
+    if (m_boardReplay) {
+        // The board's own replay: the relay waits for nothing.
+        m_boardReplay = false;
+        DrawViews(ShownPosition(), m_markerX, m_markerY);
+        Q_EMIT activity();
+        return;
+    }
     // The presenter's replayEnded() tells the relay.
     m_presenter.OnReplayFinished();
 }
@@ -724,7 +1108,8 @@ void CSkerrowDlg::StopEverything() {
     // Boxes and dialogs still open would call back into a window that is
     // going; they go first, without being answered.
     for (QDialog* dialog : std::initializer_list<QDialog*>{
-             m_readyBox.data(), m_linkBox.data(), m_connectDialog.data(), m_engineDialog.data()}) {
+             m_readyBox.data(), m_linkBox.data(), m_connectDialog.data(), m_engineDialog.data(),
+             m_boardFileDialog.data(), m_help.data()}) {
         if (dialog) {
             dialog->disconnect(this);
             delete dialog;

@@ -1,13 +1,19 @@
 #pragma once
 
+#include "board_presenter.h"
+#include "board_relay_events.h"
 #include "connection_settings.h"
+#include "hand_shot.h"
 #include "manual_shot_entry.h"
 #include "match_presenter.h"
 #include "physics_binding.h"
 #include "preferences.h"
+#include "relay_ports.h"
 #include "replay_driver.h"
+#include "rink_geometry.h"
 #include "rink_renderer.h"
 #include "score_board_layout.h"
+#include "steady_clock.h"
 #include "user_prompts.h"
 
 #include <tarnwick/tarnwick.h>
@@ -20,7 +26,10 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class QAction;
 class QActionGroup;
@@ -38,7 +47,9 @@ class QStatusBar;
 
 namespace skerrow {
 
+class BoardColumn;
 class CConnectDlg;
+class HelpDialog;
 class RelaySession;
 
 // Where the window finds what it loads and keeps.
@@ -84,6 +95,12 @@ struct DlgSetup {
 // speeds "speedAsDrawn", "speedRealTime", "speedDouble" and
 // "speedQuadruple", the readiness question "readyBox", the message about the
 // link "linkBox" and the engine's file dialog "engineDialog".
+//
+// Beside the client area, a column (BoardColumn) follows the game: clocks,
+// turn, announcements, the history list and the hand play's weight. The
+// board presenter decides what the views show: the live position, an end's
+// held position, a position stepped to, an opened file or trial shots. The
+// menus open and save files, flip and zoom the views and open the help page.
 class CSkerrowDlg final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CSkerrowDlg)
@@ -184,6 +201,23 @@ public:
     // Sets the replay speed and remembers it in the preferences.
     void SetReplaySpeed(ReplaySpeed speed);
 
+    // The board beside the relay, and the column that shows it.
+    BoardPresenter& board() { return m_board; }
+    BoardColumn* boardColumn() const { return m_column; }
+    // The position the views show when no replay runs.
+    const GameState& ShownPosition() const;
+    // Flip and zoom of the views, remembered in the preferences.
+    const ViewOptions& viewOptions() const { return m_view; }
+    void SetFlipped(bool flipped);
+    // Scales the whole window: one of RinkGeometry::kZoomPercents.
+    void SetZoom(int zoomPercent);
+    // 局面を開く and 局面を保存 with a file chosen; the reason when they fail
+    // (also shown to the user).
+    std::optional<QString> OpenBoardFile(const QString& path);
+    std::optional<QString> SaveBoardFile(const QString& path);
+    // The predicted path of the aimed hand shot; empty while none is aimed.
+    const std::vector<StonePosition>& predictedPath() const { return m_path; }
+
 Q_SIGNALS:
     // Something was shown or began: the screenshot waits for quiet.
     void activity();
@@ -194,6 +228,9 @@ Q_SIGNALS:
     void replayEnded();
     // The link to the server is up, or it went down.
     void linkChanged(bool connected);
+    // It is this window's turn and the user plays by hand: the platform was
+    // asked to draw attention to the window.
+    void attentionRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -211,7 +248,22 @@ private:
     void OpenConnectDialog();
     void OpenEngineDialog();
     void OpenAboutBox();
+    void OpenHelp();
+    void ChooseBoardFile(bool save);
+    void AddViewChoices(QMenu& view);
+    void AddBoardKeys();
+    // The client area's widgets at 100 %, so that a zoom places them anew.
+    void RecordLayout();
+    void ApplyZoom();
+    void StartBoardReplay(const GameState& start, ShotVec shot);
+    // Plans the aimed hand shot with the chosen weight and predicts its path.
+    void UpdatePredictedPath();
+    // A user's "BESTSHOT x y curl" played as a trial shot on an opened
+    // position; false when the line is no such shot.
+    bool TrySentLine(const QByteArray& line);
 
+    // Draws `position` with the marker; the stones' colours come from the
+    // position a replay started from, or from `position` itself.
     void DrawViews(const GameState& position, int markerX, int markerY);
     void UpdateScoreBoard();
     void ApplyAim(const ManualShotEntry::Outcome& outcome);
@@ -234,6 +286,28 @@ private:
     PhysicsBinding m_physics;
     Preferences m_preferences;
     MatchPresenter m_presenter;
+    SteadyClock m_clock;
+    BoardPresenter m_board{m_clock};
+    // The relay's one listener: the presenter first, then the board.
+    BoardRelayEvents m_events{m_presenter, m_board};
+    ViewOptions m_view;
+
+    // Plans the user's shots with the weight chosen in the column.
+    class WeightedPlanner final : public ShotPlanner {
+    public:
+        // `planned` hears of every delivery planned, as the one this
+        // window's side asks for.
+        WeightedPlanner(PhysicsBinding& physics, std::function<HandWeight()> weight,
+                        std::function<void(ShotVec)> planned)
+            : m_physics(physics), m_weight(std::move(weight)), m_planned(std::move(planned)) {}
+        bool CreateShot(ShotPos target, ShotVec& result) override;
+
+    private:
+        PhysicsBinding& m_physics;
+        std::function<HandWeight()> m_weight;
+        std::function<void(ShotVec)> m_planned;
+    };
+    WeightedPlanner m_planner;
     bool m_connecting = false;
     bool m_initialised = false;
     // The server of the last connect request, "address:port".
@@ -261,12 +335,35 @@ private:
     QPushButton* m_send = nullptr;
     QStatusBar* m_statusLine = nullptr;
     QActionGroup* m_speeds = nullptr;
+    QAction* m_flipAction = nullptr;
+    QActionGroup* m_zooms = nullptr;
+    BoardColumn* m_column = nullptr;
+
+    // The client area's widgets with their rectangle and font size at 100 %.
+    struct Placed {
+        QWidget* widget;
+        QRect rect;
+        int fontPixels;
+    };
+    std::vector<Placed> m_placed;
+    // The marker on show, redrawn with the views; -1 for none.
+    int m_markerX = -1;
+    int m_markerY = -1;
+    std::vector<StonePosition> m_path;
+    // The running replay: the position it started from (the stones'
+    // colours) and whether the board asked for it rather than the relay.
+    GameState m_replayStart{};
+    bool m_boardReplay = false;
+    // Whether the caption and the score board show the live game.
+    bool m_boardTextsLive = true;
 
     // Dialogs and boxes open without blocking; they go with the window.
     QPointer<QMessageBox> m_readyBox;
     QPointer<QMessageBox> m_linkBox;
     QPointer<CConnectDlg> m_connectDialog;
     QPointer<QFileDialog> m_engineDialog;
+    QPointer<QFileDialog> m_boardFileDialog;
+    QPointer<HelpDialog> m_help;
 };
 
 } // namespace skerrow

@@ -211,32 +211,44 @@ QImage ImageArtist::RinkB() {
     return image;
 }
 
-QImage ImageArtist::Stone(QColor body) {
+QImage ImageArtist::Stone(QColor top) {
     QImage image(kStoneSize, kStoneSize, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     const QPointF centre(kStoneSize / 2.0, kStoneSize / 2.0);
 
-    // Granite rim, lit from the top left.
-    QRadialGradient granite(centre - QPointF(8, 8), kStoneSize * 0.6);
-    granite.setColorAt(0.0, kStoneRim.lighter(125));
-    granite.setColorAt(1.0, kStoneRim.darker(140));
-    painter.setPen(QPen(kStoneRim.darker(170), 1.0));
+    // Radii, in pixels of the picture. The rim and the granite are wide
+    // enough to stay a pixel or two when the stone is shrunk to 15 pixels in
+    // view A; at 5 pixels in view B they still darken the stone's edge.
+    constexpr qreal kOuter = 31.5;
+    constexpr qreal kGranite = 27.0;
+    constexpr qreal kTop = 18.0;
+
+    FillCircle(painter, centre, kOuter, kStoneRim);
+    // Granite lit from the top left, with a few darker grains.
+    QRadialGradient granite(centre - QPointF(9, 9), kGranite * 1.6);
+    granite.setColorAt(0.0, kGraniteLight);
+    granite.setColorAt(1.0, kGraniteDark);
     painter.setBrush(granite);
-    painter.drawEllipse(centre, 31.0, 31.0);
+    painter.drawEllipse(centre, kGranite, kGranite);
+    painter.setBrush(kGraniteDark.darker(130));
+    for (int grain = 0; grain < 24; ++grain) {
+        const double angle = grain * 2.39996; // the golden angle spreads them evenly
+        const double radius = kTop + 2.5 + (grain % 3) * 2.2;
+        painter.drawEllipse(centre + QPointF(std::cos(angle), std::sin(angle)) * radius, 0.9, 0.9);
+    }
 
-    // The coloured top. Its middle stays plain, so a stone shrunk to a few
-    // pixels still shows its colour.
-    FillCircle(painter, centre, 23.0, body);
-    painter.setPen(QPen(body.lighter(125), 1.5));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawEllipse(centre, 19.0, 19.0);
+    // The coloured top, ringed by a shadow line; its middle stays plain, so
+    // that a stone shrunk to a few pixels still shows its colour.
+    painter.setPen(QPen(top.darker(180), 1.5));
+    painter.setBrush(top);
+    painter.drawEllipse(centre, kTop, kTop);
 
-    // A hint of the handle: its grip, off the middle towards the top.
+    // The handle's grip, off the middle towards the top.
     painter.setPen(Qt::NoPen);
-    painter.setBrush(body.darker(150));
-    painter.drawRoundedRect(QRectF(centre.x() - 4, 9.0, 8.0, 13.0), 3.0, 3.0);
+    painter.setBrush(top.darker(150));
+    painter.drawRoundedRect(QRectF(centre.x() - 4, 17.0, 8.0, 9.0), 3.0, 3.0);
     return image;
 }
 

@@ -31,7 +31,11 @@ public:
     static constexpr QColor kFourFoot{206, 52, 52};
     static constexpr QColor kRedStone{214, 36, 36};
     static constexpr QColor kYellowStone{240, 200, 30};
-    static constexpr QColor kStoneRim{148, 150, 158};
+    // A stone's granite body, light and shaded, and the dark rim about it,
+    // which sets every stone apart from every ring of the house.
+    static constexpr QColor kGraniteLight{172, 175, 182};
+    static constexpr QColor kGraniteDark{104, 107, 116};
+    static constexpr QColor kStoneRim{38, 40, 48};
     static constexpr QColor kArrow{30, 60, 160};
     static constexpr QColor kGrid{70, 80, 110};
 
@@ -39,8 +43,10 @@ public:
     static QImage RinkA();
     // The whole sheet at 13.26318 px/m, with a mark at the delivery point.
     static QImage RinkB();
-    // A round stone of the given colour with a grey rim, on transparent corners.
-    static QImage Stone(QColor body);
+    // A stone seen from above: a dark rim, a grey granite body and a top of
+    // the given colour with the handle's grip, on transparent corners. The
+    // top's middle is plain `top`.
+    static QImage Stone(QColor top);
     // Curl icon: a path that bends towards +x as the stone travels towards
     // smaller y (CurveR, curl 0), or towards -x (CurveL, curl 1).
     static QImage CurveR();

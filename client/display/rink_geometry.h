@@ -14,11 +14,28 @@
 
 #include <QPoint>
 #include <QPointF>
+#include <QRect>
 #include <QRectF>
+#include <QSize>
+#include <QTransform>
 
+#include <array>
 #include <cstdint>
 
 namespace skerrow {
+
+// How the window shows the views: upside down or not, and how large.
+//
+// Flipped turns a whole view by half a turn (the house at the bottom, as
+// seen from the delivery end): the sheet is not mirrored, so a stone still
+// curls the way it does on the ice. The zoom scales the window and its
+// views; at 100 % and not flipped every pixel is where the layout puts it.
+struct ViewOptions {
+    bool flipped = false;
+    int zoomPercent = 100; // one of RinkGeometry::kZoomPercents
+
+    friend bool operator==(const ViewOptions&, const ViewOptions&) = default;
+};
 
 class RinkGeometry {
 public:
@@ -64,6 +81,44 @@ public:
     // metres: ((cx - 84) / 49.89474, (cy - 36) / 49.89474), in double from the
     // float scale.
     static QPointF ClientToSheet(int clientX, int clientY);
+
+    // The zooms the window offers, in per cent.
+    static constexpr std::array<int, 4> kZoomPercents{100, 125, 150, 200};
+    // The nearest offered zoom to `percent` (100 for anything unusable), so
+    // that a stored preference never sets a size the window was not laid
+    // out for.
+    static int OfferedZoom(int percent);
+    // The factor of a zoom in per cent: 1.25 for 125.
+    static float ZoomFactor(int zoomPercent);
+    // The views' scales at a zoom, in pixels per metre on the screen:
+    // kScaleA · zoom and kScaleB · zoom, in float.
+    static float ScaleA(int zoomPercent) { return kScaleA * ZoomFactor(zoomPercent); }
+    static float ScaleB(int zoomPercent) { return kScaleB * ZoomFactor(zoomPercent); }
+    // A length or position of the layout, in client pixels, at a zoom: the
+    // product rounded to the nearest pixel (exact at 100 %).
+    static int Zoomed(int pixels, int zoomPercent);
+    static QPoint Zoomed(QPoint pixels, int zoomPercent);
+    static QSize Zoomed(QSize pixels, int zoomPercent);
+    // A rectangle of the layout at a zoom: its corners zoomed, so that
+    // neighbours stay neighbours.
+    static QRect Zoomed(const QRect& pixels, int zoomPercent);
+
+    // Maps a point of a view as the layout describes it (in that view's
+    // pixels, house at the top, at 100 %) to the view as shown with
+    // `options`. `viewSize` is the view's size at 100 %. Identity at 100 %
+    // unflipped.
+    static QTransform ViewTransform(QSizeF viewSize, ViewOptions options);
+
+    // The client pixel of the described layout (100 %, not flipped) that
+    // shows what client pixel `shown` shows in view A with `options`: the
+    // mouse aiming is written for the described layout, so every press and
+    // move on view A goes through here first. Points outside view A are
+    // mapped by the same rule, so that a drag past the view's edge still
+    // stops at the nearest edge of the sheet. Identity at 100 % unflipped.
+    static QPoint ShownToDescribedClient(QPoint shown, ViewOptions options);
+    // The reverse for a pixel of view A: where the described client pixel
+    // `described` is shown (the top-left pixel of its block when zoomed).
+    static QPoint DescribedToShownClient(QPoint described, ViewOptions options);
 };
 
 } // namespace skerrow

@@ -1,12 +1,18 @@
 #pragma once
 
+#include "rink_geometry.h"
 #include "rink_images.h"
 
 #include <tarnwick/tarnwick.h>
 
+#include <QColor>
 #include <QImage>
 #include <QMutex>
 #include <QPoint>
+
+#include <map>
+#include <utility>
+#include <vector>
 
 namespace skerrow {
 
@@ -16,6 +22,19 @@ namespace skerrow {
 struct RinkViews {
     QImage viewA;
     QImage viewB;
+};
+
+// What the window adds to a position on the views besides the aim marker.
+struct RinkExtras {
+    // Flip and zoom of both views.
+    ViewOptions view;
+    // Index (0 to 15) of the stone played last, ringed so that the eye finds
+    // it; -1 for none.
+    int lastStone = -1;
+    // The predicted path of a delivery, as sheet points in metres from the
+    // delivery point to where the stone comes to rest; drawn as a curve when
+    // it has two points or more.
+    std::vector<StonePosition> path;
 };
 
 // Draws the sheet with its stones, and optionally the aim marker's curl icons
@@ -46,6 +65,13 @@ public:
     static constexpr float kAimWidthA = 2.0f;
     static constexpr float kAimWidthB = 0.5f;
 
+    // The smallest a stone is drawn, in pixels across on the screen: view B's
+    // scale would make it 3.85, too small to tell its colour.
+    static constexpr float kMinStonePixels = 5.0f;
+    // The ring about the stone played last and the predicted path.
+    static constexpr QColor kLastStoneRing{20, 190, 90};
+    static constexpr QColor kPathColour{130, 40, 200};
+
     explicit RinkRenderer(RinkImages images);
     RinkRenderer(const RinkRenderer&) = delete;
     RinkRenderer& operator=(const RinkRenderer&) = delete;
@@ -62,8 +88,16 @@ public:
     //               colours of the position it started from.
     // curl          the curl choice: 0 shows CurveR in full and CurveL dimmed,
     //               anything else the other way round.
+    // extras        flip and zoom (the views come out at the zoomed size),
+    //               the stone played last and a predicted path.
     RinkViews DrawRink(const GameState& position, int markerX, int markerY,
-                       const GameState& colourSource, int curl) const;
+                       const GameState& colourSource, int curl,
+                       const RinkExtras& extras = {}) const;
+
+    // Where the stone centred on `stone` is drawn, in pixels of a view of
+    // the given scale before zooming: its square, grown about its centre to
+    // kMinStonePixels on the screen where the scale makes it smaller.
+    static QRectF DrawnStoneSquare(StonePosition stone, float scale, int zoomPercent);
 
     // True when stones with an even index are red for this position on show:
     // shotNumber % 2 (sign kept) equals turnFlag.
@@ -73,11 +107,17 @@ public:
 
 private:
     // Background over opaque white, then the stones at `scale` pixels per
-    // metre; null when the background is missing.
+    // metre, the last stone's ring and the path, zoomed and turned as
+    // `extras` says; null when the background is missing.
     QImage ComposeSheet(const QImage& background, float scale, const GameState& position,
-                        bool evenRed) const;
+                        bool evenRed, const RinkExtras& extras) const;
+    // The stone picture shrunk to `pixels` across with area averaging: drawn
+    // straight from 64 pixels to 15, its rim would fall between the samples.
+    const QImage& StonePicture(bool red, int pixels) const;
 
     RinkImages m_images;
+    // Stone pictures by colour and size; filled under the lock.
+    mutable std::map<std::pair<bool, int>, QImage> m_stoneCache;
     // Held for a whole DrawRink call: the pictures are shared by all calls.
     mutable QMutex m_mutex;
 };

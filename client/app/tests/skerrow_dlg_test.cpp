@@ -200,15 +200,15 @@ TEST_F(WindowTest, EveryTextButTheCaptionStandsOnWhite) {
     EXPECT_NE(m_window->clientArea()->palette().color(QPalette::Window), QColor(Qt::white));
 }
 
-TEST_F(WindowTest, EnterAndEscapeCloseNothing) {
+TEST_F(WindowTest, EnterSendsAndEscapeClosesNothing) {
     CommandLine().setText(QStringLiteral("SETSTATE 1 2 10 1"));
     QTest::keyClick(&CommandLine(), Qt::Key_Return);
     QTest::keyClick(&CommandLine(), Qt::Key_Enter);
     QTest::keyClick(m_window.get(), Qt::Key_Escape);
     EXPECT_TRUE(m_window->isVisible());
-    // Enter is not Send: the line is still there and nothing was done.
-    EXPECT_EQ(Text(CSkerrowDlg::kCommandLineId), QStringLiteral("SETSTATE 1 2 10 1"));
-    EXPECT_EQ(m_window->gameState().currentEnd, 0);
+    // Enter sends the line, as the button does.
+    EXPECT_EQ(Text(CSkerrowDlg::kCommandLineId), QString());
+    EXPECT_EQ(m_window->gameState().currentEnd, 2);
 }
 
 TEST(WindowStartUp, AMissingScoreBoardPictureEndsTheStartBeforeTheLibraryIsLoaded) {
@@ -503,12 +503,31 @@ TEST_F(WindowTest, TheMenuHasItsCommandsAndTheAboutBoxOpens) {
     }
     EXPECT_EQ(menus, QStringList({"ファイル(&F)", "ゲーム(&G)", "表示(&V)", "ヘルプ(&H)"}));
 
-    // Commands without behaviour change nothing.
-    for (const char* name : {"command32777", "command32778", "command32780", "command32781"}) {
-        Command(name)->trigger();
-    }
+    // 局面を開く and 局面を保存 ask for a file, 使い方 shows the help page, 上下反転
+    // turns the views; nothing blocks the window.
+    Command("command32777")->trigger();
+    auto* fileDialog = m_window->findChild<QFileDialog*>(QStringLiteral("boardFileDialog"));
+    ASSERT_NE(fileDialog, nullptr);
+    EXPECT_EQ(fileDialog->acceptMode(), QFileDialog::AcceptOpen);
+    fileDialog->reject();
+    ASSERT_TRUE(WaitFor([&] {
+        return m_window->findChild<QFileDialog*>(QStringLiteral("boardFileDialog")) == nullptr;
+    }));
+    Command("command32778")->trigger();
+    fileDialog = m_window->findChild<QFileDialog*>(QStringLiteral("boardFileDialog"));
+    ASSERT_NE(fileDialog, nullptr);
+    EXPECT_EQ(fileDialog->acceptMode(), QFileDialog::AcceptSave);
+    fileDialog->reject();
+    Command("command32781")->trigger();
+    auto* help = m_window->findChild<QDialog*>(QStringLiteral("helpDialog"));
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    help->close();
+    Command("command32780")->trigger();
+    EXPECT_TRUE(m_window->viewOptions().flipped);
+    Command("command32780")->trigger();
+    EXPECT_FALSE(m_window->viewOptions().flipped);
     EXPECT_TRUE(m_window->isVisible());
-    EXPECT_EQ(m_window->findChildren<QDialog*>().size(), 0);
 
     for (const char* name : {"command32775", "command16"}) {
         Command(name)->trigger();

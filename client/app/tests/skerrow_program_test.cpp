@@ -4,6 +4,7 @@
 #include "physics_binding.h"
 #include "rink_images.h"
 #include "skerrow_dlg.h"
+#include "status_panel.h"
 #include "window_test_support.h"
 
 #include <QDir>
@@ -246,9 +247,9 @@ TEST_F(Program, TheScreenshotShowsTheMatchOnceTheReplayHasEnded) {
     EXPECT_EQ(WaitForExit(), 0) << m_stderr.toStdString();
     const QImage shot(picture);
     ASSERT_FALSE(shot.isNull());
-    // The whole window: the menu bar over the client area, the status line
-    // below it.
-    EXPECT_EQ(shot.width(), kClientWidth);
+    // The whole window: the menu bar over the client area and the board's
+    // column beside it, the status line below them.
+    EXPECT_EQ(shot.width(), kClientWidth + StatusPanel::kWidth);
     const int menuHeight = shot.height() - kClientHeight - CSkerrowDlg::kStatusLineHeight;
     EXPECT_GT(menuHeight, 0);
     // The position sent after the shot is on show: its second stone, on the
