@@ -336,6 +336,7 @@ void CSkerrowDlg::AddViewChoices(QMenu& view) {
     QMenu* zoom = view.addMenu(QStringLiteral("ズーム(&Z)"));
     m_zooms = new QActionGroup(this);
     m_zooms->setExclusive(true);
+    // Ctrl+1 to Ctrl+4 for 100 % to 200 %, Ctrl+0 for the small 75 %.
     int key = 0;
     for (const int percent : RinkGeometry::kZoomPercents) {
         QAction* action = zoom->addAction(QStringLiteral("%1 %").arg(percent));
@@ -343,7 +344,8 @@ void CSkerrowDlg::AddViewChoices(QMenu& view) {
         action->setCheckable(true);
         action->setChecked(percent == 100);
         action->setData(percent);
-        action->setShortcut(QKeySequence(Qt::CTRL | (Qt::Key_1 + key++)));
+        action->setShortcut(
+            QKeySequence(Qt::CTRL | (percent < 100 ? Qt::Key_0 : Qt::Key_1 + key++)));
         m_zooms->addAction(action);
         connect(action, &QAction::triggered, this, [this, percent] { SetZoom(percent); });
     }

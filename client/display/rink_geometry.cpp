@@ -58,13 +58,13 @@ QPointF RinkGeometry::ClientToSheet(int clientX, int clientY) {
 }
 
 int RinkGeometry::OfferedZoom(int percent) {
-    int best = kZoomPercents.front();
+    int best = 100;
     for (const int offered : kZoomPercents) {
         if (std::abs(offered - percent) < std::abs(best - percent)) {
             best = offered;
         }
     }
-    return percent > 0 ? best : kZoomPercents.front();
+    return percent > 0 ? best : 100;
 }
 
 float RinkGeometry::ZoomFactor(int zoomPercent) {

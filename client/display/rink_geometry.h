@@ -82,8 +82,9 @@ public:
     // float scale.
     static QPointF ClientToSheet(int clientX, int clientY);
 
-    // The zooms the window offers, in per cent.
-    static constexpr std::array<int, 4> kZoomPercents{100, 125, 150, 200};
+    // The zooms the window offers, in per cent: 75 % fits the window on a
+    // screen 768 pixels high, the larger ones suit sharp screens.
+    static constexpr std::array<int, 5> kZoomPercents{75, 100, 125, 150, 200};
     // The nearest offered zoom to `percent` (100 for anything unusable), so
     // that a stored preference never sets a size the window was not laid
     // out for.

@@ -261,6 +261,12 @@ TEST_F(BoardWindowTest, ZoomTwoHundredDoublesTheViewScale) {
     EXPECT_EQ(CommandText(), QStringLiteral("BESTSHOT 2.365 4.890 0"));
     QTest::mouseClick(m_window->clientArea(), Qt::LeftButton, {}, QPoint(168 + 237, 72 + 489));
     EXPECT_EQ(CommandText(), QStringLiteral("BESTSHOT 2.365 4.890 0"));
+    // 75 % leaves room on a screen 768 pixels high for a title bar and a
+    // task bar.
+    m_window->SetZoom(75);
+    QApplication::processEvents();
+    EXPECT_EQ(viewA->pos(), QPoint(63, 27));
+    EXPECT_LE(m_window->sizeHint().height(), 768 - 100);
     m_window->SetZoom(100);
     EXPECT_EQ(viewA->geometry(), QRect(84, 36, 237, 564));
     EXPECT_EQ(m_window->Control(CSkerrowDlg::kSendId)->geometry(), QRect(231, 729, 88, 21));
