@@ -1,5 +1,6 @@
 #include "match_referee.h"
 
+#include "delivery_seed.h"
 #include "match_numbers.h"
 #include "message_framing.h"
 #include "protocol_messages.h"
@@ -79,7 +80,8 @@ void MatchReferee::StartGame() {
                .String("yellow", yellow)
                .Integer("ends", m_config.ends)
                .Real("random", m_config.randomSize)
-               .Integer("thinkingMs", m_config.thinkingMs));
+               .Integer("thinkingMs", m_config.thinkingMs)
+               .Raw("seed", std::to_string(m_config.seed)));
     SendBoth(Format(NewGame{red, yellow}));
     SendBoth(Format(IsReady{}));
     m_phase = Phase::WaitingForReady;
@@ -285,12 +287,13 @@ void MatchReferee::PlayStone(int colour, std::optional<ShotVec> asked, std::stri
     const ShotVec requested = asked.value_or(kNoDelivery);
     const float randomSize = asked ? m_config.randomSize : 0.0f;
     ShotVec played = requested;
+    const std::uint64_t seed = DeliverySeed(m_config.seed, m_gameIndex + 1, end, shot);
     const GameState before = m_state;
-    if (!m_shots.Play(m_state, requested, randomSize, played)) {
+    if (!m_shots.Play(m_state, requested, randomSize, seed, played)) {
         // Not expected for a checked delivery; the game goes on without it.
         m_state = before;
         played = kNoDelivery;
-        m_shots.Play(m_state, kNoDelivery, 0.0f, played);
+        m_shots.Play(m_state, kNoDelivery, 0.0f, seed, played);
     }
     SendBoth(Format(RunShot{played}));
     Record(Event("shot")

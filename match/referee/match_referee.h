@@ -36,6 +36,10 @@ struct MatchConfig {
     std::int64_t thinkingMs = 300000;
     // Longest wait for READYOK after ISREADY, in milliseconds.
     std::int64_t readyMs = 30000;
+    // The match seed: every delivery's error is drawn from
+    // DeliverySeed(seed, game, end, stone), so the same seed replays the
+    // same errors.
+    std::uint64_t seed = 0;
 };
 
 // How one game ended.

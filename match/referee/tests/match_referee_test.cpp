@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include <functional>
+#include <set>
 #include <sstream>
 
 using namespace skerrow;
@@ -41,12 +42,13 @@ public:
 // The physics library, unless told to refuse a delivery.
 class Shots final : public ShotPlayer {
 public:
-    bool Play(GameState& state, ShotVec shot, float randomSize, ShotVec& played) override {
+    bool Play(GameState& state, ShotVec shot, float randomSize, std::uint64_t seed,
+              ShotVec& played) override {
         if (refuseNext) {
             refuseNext = false;
             return false;
         }
-        return Simulation(&state, shot, randomSize, &played, -1) == 1;
+        return SimulationSeeded(&state, shot, randomSize, &played, -1, seed) == 1;
     }
     bool refuseNext = false;
 };
@@ -617,6 +619,50 @@ TEST_F(Referee, RecordsEveryDeliveryAskedAndPlayedAsJsonLines) {
     EXPECT_EQ(last.at("event").get<std::string>(), "gameover");
     EXPECT_EQ(last.at("result").get<std::string>(), "Game 1: Alice 0 - 1 Bob (Bob wins)");
     EXPECT_FALSE(m_host.recordOpen);
+}
+
+} // namespace
+
+namespace {
+
+// The record lines of a one-end game with delivery error in which both sides
+// draw to the tee at once, on a clock that never moves: every delivery is
+// asked for and played in the same millisecond.
+std::vector<std::string> FrozenClockRecords(std::uint64_t seed) {
+    FakeClock clock;
+    FakeHost host;
+    Shots shots;
+    MatchConfig config{.ends = 1, .games = 1, .randomSize = 0.1f};
+    config.seed = seed;
+    MatchReferee referee(config, {"Alice", "Bob"}, host, clock, shots);
+    referee.Start();
+    referee.OnMessage(0, "READYOK", clock.now);
+    referee.OnMessage(1, "READYOK", clock.now);
+    while (host.asked) {
+        referee.OnMessage(*std::exchange(host.asked, std::nullopt), DrawToTee(), clock.now);
+    }
+    return host.records;
+}
+
+TEST(RefereeSeed, EveryDeliveryInTheSameMillisecondHasItsOwnErrorAndTheSeedReplaysThem) {
+    const std::vector<std::string> records = FrozenClockRecords(42);
+    std::set<std::string> played;
+    int shots = 0;
+    for (const std::string& line : records) {
+        const Json object = ParseRecord(line);
+        if (object.value("event", "") == "shot") {
+            played.insert(object.at("played").dump());
+            ++shots;
+        }
+    }
+    EXPECT_EQ(shots, 16);
+    EXPECT_EQ(played.size(), 16u);
+    EXPECT_EQ(ParseRecord(records.front()).at("seed").get<std::uint64_t>(), 42u);
+    EXPECT_EQ(FrozenClockRecords(42), records);
+    EXPECT_NE(FrozenClockRecords(43), records);
+    // The widest seed is written exactly.
+    EXPECT_EQ(ParseRecord(FrozenClockRecords(~0ULL).front()).at("seed").get<std::uint64_t>(),
+              ~0ULL);
 }
 
 } // namespace
