@@ -63,7 +63,9 @@ void MatchReferee::StartGame() {
     m_state = EmptySheet(m_config.ends);
     m_firstColour = kRed;
     m_redScores.clear();
-    m_remainingMs = {m_config.thinkingMs, m_config.thinkingMs};
+    m_remainingMs = m_config.stoneMs > 0
+                        ? std::array<std::int64_t, 2>{m_config.stoneMs, m_config.stoneMs}
+                        : std::array<std::int64_t, 2>{m_config.thinkingMs, m_config.thinkingMs};
     m_outOfTime = {false, false};
     m_ready = {false, false};
     for (UnaskedMessages& unasked : m_unasked) {
@@ -74,14 +76,18 @@ void MatchReferee::StartGame() {
     const std::string& red = NameOf(kRed);
     const std::string& yellow = NameOf(kYellow);
     m_host.BeginRecord(m_gameIndex + 1, red, yellow);
-    Record(Event("newgame")
-               .Integer("game", m_gameIndex + 1)
-               .String("red", red)
-               .String("yellow", yellow)
-               .Integer("ends", m_config.ends)
-               .Real("random", m_config.randomSize)
-               .Integer("thinkingMs", m_config.thinkingMs)
-               .Raw("seed", std::to_string(m_config.seed)));
+    JsonLine newGame = Event("newgame")
+                           .Integer("game", m_gameIndex + 1)
+                           .String("red", red)
+                           .String("yellow", yellow)
+                           .Integer("ends", m_config.ends)
+                           .Real("random", m_config.randomSize)
+                           .Integer("thinkingMs", m_config.thinkingMs)
+                           .Raw("seed", std::to_string(m_config.seed));
+    if (m_config.stoneMs > 0) {
+        newGame.Integer("stoneMs", m_config.stoneMs);
+    }
+    Record(newGame);
     SendBoth(Format(NewGame{red, yellow}));
     SendBoth(Format(IsReady{}));
     m_phase = Phase::WaitingForReady;
@@ -224,6 +230,10 @@ void MatchReferee::PlayOn() {
         if (m_outOfTime[colour]) {
             PlayStone(colour, std::nullopt, "out of time");
             continue;
+        }
+        if (m_config.stoneMs > 0) {
+            m_remainingMs = {m_config.stoneMs, m_config.stoneMs};
+            m_outOfTime = {false, false};
         }
         m_toDeliver = colour;
         m_askedAtMs = Now();

@@ -40,6 +40,10 @@ struct MatchConfig {
     // DeliverySeed(seed, game, end, stone), so the same seed replays the
     // same errors.
     std::uint64_t seed = 0;
+    // A limit per stone instead of thinkingMs, in milliseconds; 0 for none.
+    // With it, every GO gives the side stoneMs afresh, and an answer that
+    // comes later costs that stone only: the next one is asked for again.
+    std::int64_t stoneMs = 0;
 };
 
 // How one game ended.
