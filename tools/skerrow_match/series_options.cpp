@@ -94,8 +94,9 @@ public:
     }
 
 private:
+    // The word after an option, unless it is the next option.
     std::optional<std::string> Value() {
-        if (m_at >= m_words.size()) {
+        if (m_at >= m_words.size() || StartsWith(m_words[m_at], "--")) {
             return std::nullopt;
         }
         return m_words[m_at++];
