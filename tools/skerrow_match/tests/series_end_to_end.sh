@@ -44,6 +44,11 @@ print(json.dumps(s, sort_keys=True, indent=1))
 PY
 }
 
+# The records in a folder that hold a whole game.
+finished_games() {
+    { grep -l '"event":"gameover"' "$1"/game-*.jsonl 2>/dev/null || true; } | wc -l
+}
+
 sample=("$bin/sample-engine")
 # Deterministic: with this much time the sample engine always stops at its
 # sample cap, so the same seed gives the same games however busy the machine.
@@ -78,7 +83,7 @@ series)
     [[ $(json_field "$summary" 's["games"]') == 8 ]] || fail "summary: games"
     [[ $(json_field "$summary" 's["pairs"]') == 4 ]] || fail "summary: pairs"
     [[ $(json_field "$summary" 'sum(s["pairings"][0]["pentanomial"])') == 4 ]] || fail "summary: pentanomial"
-    [[ $(json_field "$summary" 'r=s["pairings"][0]; r["wins"]+r["losses"]+r["draws"]') == 8 ]] ||
+    [[ $(json_field "$summary" 'sum(s["pairings"][0][k] for k in ("wins", "losses", "draws"))') == 8 ]] ||
         fail "summary: W-L-D"
     [[ $(json_field "$summary" 's["pairings"][0]["msPerStone"][0] > 0') == True ]] || fail "summary: time per stone"
     grep -q '^sample vs plain  *8 ' "$run/series.out" || fail "the table has no row for sample vs plain"
@@ -95,7 +100,7 @@ resume)
     series=$!
     # Killed, engines and all, once two games are over and others are under way.
     for ((i = 0; i < 600; i++)); do
-        done_games=$(grep -l '"event":"gameover"' "$run/cut"/game-*.jsonl 2>/dev/null | wc -l)
+        done_games=$(finished_games "$run/cut")
         ((done_games >= 2)) && break
         sleep 0.1
     done
@@ -104,7 +109,7 @@ resume)
     kill -KILL "$series"
     wait "$series" 2>/dev/null || true
     [[ ! -f "$run/cut/summary.json" ]] || fail "the series finished before it was killed"
-    before=$(grep -l '"event":"gameover"' "$run/cut"/game-*.jsonl | wc -l)
+    before=$(finished_games "$run/cut")
     "$bin/skerrow-match" --resume "$run/cut" >"$run/resume.out" 2>"$run/resume.err" ||
         fail "the resumed series failed"
     grep -q "$before games already played" "$run/resume.err" || fail "the resume did not count the games played"
@@ -170,7 +175,7 @@ PY
     [[ $(json_field "$summary" 's["games"]') == 4 ]] || fail "not every game was played"
     [[ $(json_field "$summary" 's["pairings"][0]["forfeits"]') == "[1, 0]" ]] ||
         fail "the crash did not forfeit exactly one game"
-    [[ $(json_field "$summary" 'r=s["pairings"][0]; (r["wins"], r["losses"])') == "(3, 1)" ]] ||
+    [[ $(json_field "$summary" '(s["pairings"][0]["wins"], s["pairings"][0]["losses"])') == "(3, 1)" ]] ||
         fail "expected the crash to lose one game and the drawing engine to win the rest"
     grep -q "crashing now" "$run/bad/logs/flaky.log" || fail "the engine's stderr is not in its log"
     grep -q '"reason":"garbage"' "$run/bad"/game-2-*.jsonl || fail "garbage did not cost stones"
