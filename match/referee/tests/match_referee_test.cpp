@@ -380,6 +380,30 @@ TEST_F(Referee, ASideOutOfTimeHasEveryLaterStonePlayedShortWithoutBeingAsked) {
     EXPECT_EQ(m_host.announced.front(), "Game 1: Alice 0 - 0 Bob (draw)");
 }
 
+TEST_F(Referee, APerStoneLimitCostsTheLateStoneOnlyAndEveryGoGivesItAfresh) {
+    MatchConfig config{.ends = 1, .games = 1, .thinkingMs = 1000};
+    config.stoneMs = 100;
+    Begin(config);
+    BothReady();
+    EXPECT_EQ(m_host.sent[0].back(), "GO 100 100");
+    // Red thinks too long over its first stone: that stone is lost.
+    m_clock.now += 100;
+    m_host.asked.reset();
+    m_referee->OnAlarm();
+    EXPECT_EQ(m_host.Sent(0, "RUNSHOT").back(), kNoDeliveryPlayed);
+    EXPECT_EQ(m_host.sent[1].back(), "GO 100 100");
+    // Yellow uses 60 ms, within its limit; red is asked again with the whole
+    // limit, and every later stone of both sides is asked for.
+    m_clock.now += 60;
+    Answer(1, kThrowAway);
+    EXPECT_EQ(m_host.sent[0].back(), "GO 100 100");
+    PlayOut([](int, const Turn&) { return std::string(kThrowAway); });
+    EXPECT_EQ(m_host.Sent(0, "GO").size(), 8u);
+    EXPECT_EQ(m_host.Sent(1, "GO").size(), 8u);
+    EXPECT_EQ(m_host.Events("timeout").size(), 1u);
+    EXPECT_EQ(m_host.Events("newgame").at(0).at("stoneMs").get<int>(), 100);
+}
+
 TEST_F(Referee, AnAnswerThatArrivesAsTheClockRunsOutCountsAsATimeOut) {
     Begin({.ends = 1, .games = 1, .thinkingMs = 1000});
     BothReady();
