@@ -24,18 +24,12 @@ GameRunner::~GameRunner() {
     StopEngines();
 }
 
-std::int64_t GameRunner::NowMs() const {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 GamePlayed GameRunner::Play() {
     for (int seat = 0; seat < 2; ++seat) {
         StartEngine(seat);
     }
     const std::array<std::string, 2> names{m_spec.engines[0]->name, m_spec.engines[1]->name};
-    MatchReferee referee(m_spec.config, names, *this, *this, m_shots);
+    MatchReferee referee(m_spec.config, names, *this, m_clock, m_shots);
     referee.Start();
     std::unique_lock lock(m_mutex);
     while (!m_over) {

@@ -9,6 +9,7 @@
 #include "child_process.h"
 #include "library_shot_player.h"
 #include "match_referee.h"
+#include "steady_clock.h"
 
 #include <array>
 #include <condition_variable>
@@ -51,7 +52,7 @@ struct GamePlayed {
     std::vector<std::string> notes;
 };
 
-class GameRunner final : private RefereeHost, private MatchClock {
+class GameRunner final : private RefereeHost {
 public:
     explicit GameRunner(const GameSpec& spec);
     GameRunner(const GameRunner&) = delete;
@@ -76,8 +77,7 @@ private:
     void Push(Event event);
     void StopEngines();
 
-    // MatchClock
-    std::int64_t NowMs() const override;
+    std::int64_t NowMs() const { return m_clock.NowMs(); }
     // RefereeHost
     void SendTo(int seat, std::string_view text) override;
     void Disconnect(int seat) override;
@@ -91,6 +91,7 @@ private:
 
     const GameSpec& m_spec;
     LibraryShotPlayer m_shots;
+    SteadyClock m_clock;
     std::array<std::unique_ptr<ChildProcess>, 2> m_engines;
     std::array<std::thread, 2> m_readers;
     std::mutex m_mutex;

@@ -31,6 +31,13 @@ public:
                 m_pending.push_back(game);
             }
         }
+        // A resumed series whose games already decide the test plays no more.
+        if (!setup.options.shard && setup.options.sprt) {
+            const SeriesReport report = MakeReport(m_run.outcomes, m_names, setup.options.sprt);
+            if (report.sprt->decision != series::SprtDecision::Continue) {
+                Stop(Decided(report), false);
+            }
+        }
     }
 
     SeriesRun Play() {
@@ -114,10 +121,13 @@ private:
         }
         std::fflush(m_progress);
         if (report.sprt && report.sprt->decision != series::SprtDecision::Continue) {
-            Stop(std::string("the SPRT accepts ") +
-                     (report.sprt->decision == series::SprtDecision::AcceptH0 ? "H0" : "H1"),
-                 false);
+            Stop(Decided(report), false);
         }
+    }
+
+    static std::string Decided(const SeriesReport& report) {
+        return std::string("the SPRT accepts ") +
+               (report.sprt->decision == series::SprtDecision::AcceptH0 ? "H0" : "H1");
     }
 
     // With the lock held.
