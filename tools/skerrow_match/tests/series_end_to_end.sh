@@ -105,9 +105,12 @@ resume)
         sleep 0.1
     done
     ((done_games >= 2)) || fail "the series did not get going"
-    pkill -KILL -P "$series" 2>/dev/null || true
+    # The series first: engines killed before it would lose their games by
+    # forfeit, and it would record that.
+    engines=$(pgrep -P "$series" || true)
     kill -KILL "$series"
     wait "$series" 2>/dev/null || true
+    [[ -z "$engines" ]] || kill -KILL $engines 2>/dev/null || true
     [[ ! -f "$run/cut/summary.json" ]] || fail "the series finished before it was killed"
     before=$(finished_games "$run/cut")
     "$bin/skerrow-match" --resume "$run/cut" >"$run/resume.out" 2>"$run/resume.err" ||
