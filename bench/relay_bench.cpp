@@ -12,6 +12,7 @@
 // two ways come from the engine's time stamp on the shared steady clock.
 
 #include "connection_settings.h"
+#include "relay_events.h"
 #include "relay_ports.h"
 #include "relay_session.h"
 
@@ -44,17 +45,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kStepTimeoutMs = 5000;
 
 // The front end's part, with nothing to show or plan.
-struct Headless final : skerrow::MatchDisplay,
-                        skerrow::ReplayStarter,
-                        skerrow::ReadyPrompt,
-                        skerrow::ShotPlanner {
-    void ShowText(skerrow::ControlId, std::string_view) override {}
-    void SetWindowTitle(std::string_view) override {}
-    void UpdateTurnCaption(const GameState&) override {}
-    void RequestRepaint(const GameState&) override {}
-    void ClearScoreBoard() override {}
-    void ShowNotice(const skerrow::RelayNotice&) override {}
-    bool StartReplay(const GameState&, ShotVec, float) override { return false; }
+struct Headless final : skerrow::RelayEvents, skerrow::ReadyPrompt, skerrow::ShotPlanner {
     void AskReady() override {}
     bool CreateShot(ShotPos, ShotVec&) override { return false; }
 };
@@ -129,8 +120,7 @@ void BM_RelayRoundTrip(benchmark::State& state) {
         return;
     }
     Headless headless;
-    skerrow::RelaySession session(headless, headless, headless, headless,
-                                  logs.path().toStdString());
+    skerrow::RelaySession session(headless, headless, headless, nullptr, logs.path().toStdString());
     session.StartEngine(QStringLiteral(ECHO_ENGINE_PATH));
     skerrow::ConnectionSettings settings;
     settings.address = "127.0.0.1";

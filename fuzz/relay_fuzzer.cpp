@@ -20,9 +20,11 @@
 // backslash, so that a record can carry every byte. The text of every record
 // also goes through the word and number readers and through Parse.
 
+#include "printable_text.h"
 #include "protocol_handler.h"
 #include "protocol_messages.h"
 #include "protocol_words.h"
+#include "relay_events.h"
 #include "relay_ports.h"
 
 #include <algorithm>
@@ -256,19 +258,27 @@ struct CheckingEngine final : EngineWriter {
     }
 };
 
-struct CheckingDisplay final : MatchDisplay {
-    void ShowText(ControlId, std::string_view text) override {
-        Require(!HasLineEnd(text), "a shown name with a line end", text);
-        for (const char c : text) {
-            Require(static_cast<unsigned char>(c) >= 0x20 && c != 0x7f,
-                    "a shown text with a control character", text);
-        }
+// Front ends show the server's line and the names through PrintableText:
+// what they show never holds a line end or a control character.
+void RequirePrintable(std::string_view text) {
+    const std::string shown = PrintableText(text);
+    Require(!HasLineEnd(shown), "a shown text with a line end", shown);
+    for (const char c : shown) {
+        Require(static_cast<unsigned char>(c) >= 0x20 && c != 0x7f,
+                "a shown text with a control character", shown);
     }
-    void SetWindowTitle(std::string_view) override {}
-    void UpdateTurnCaption(const GameState& state) override { RequireFinite(state); }
-    void RequestRepaint(const GameState& state) override { RequireFinite(state); }
-    void ClearScoreBoard() override {}
-    void ShowNotice(const RelayNotice&) override {}
+}
+
+struct CheckingEvents final : RelayEvents {
+    void OnServerMessageShown(std::string_view text, const ParseResult&) override {
+        RequirePrintable(text);
+    }
+    void OnGameStarted(const NewGame& newGame) override {
+        RequirePrintable(newGame.red);
+        RequirePrintable(newGame.yellow);
+    }
+    void OnPositionChanged(const GameState& state) override { RequireFinite(state); }
+    void OnEndScored(const GameState& state, const Score&) override { RequireFinite(state); }
 };
 
 struct CheckingReplay final : ReplayStarter {
@@ -331,12 +341,12 @@ struct CheckingLog final : MatchLogWriter {
 struct Rig {
     CheckingServer server;
     CheckingEngine engine;
-    CheckingDisplay display;
+    CheckingEvents events;
     CheckingReplay replay;
     CheckingReady ready;
     CheckingPlanner planner;
     CheckingLog log;
-    ProtocolHandler handler{{server, engine, display, replay, ready, planner, log}};
+    ProtocolHandler handler{{server, engine, events, &replay, ready, planner, log}};
 
     Rig() { ready.handler = &handler; }
     Rig(const Rig&) = delete;

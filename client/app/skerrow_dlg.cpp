@@ -3,8 +3,6 @@
 #include "about_dlg.h"
 #include "connect_dlg.h"
 #include "executable_file_filter.h"
-#include "game_rules.h"
-#include "printable_text.h"
 #include "relay_session.h"
 #include "rink_geometry.h"
 #include "rink_images.h"
@@ -26,7 +24,6 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QPushButton>
-#include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -39,47 +36,19 @@ namespace {
 
 using Layout = ScoreBoardLayout;
 
-// Longest part of an engine's line quoted in the status line, in bytes.
-constexpr std::size_t kQuotedLineBytes = 200;
-
-// The preferences key of the replay speed and its values.
-constexpr char kSpeedKey[] = "Display/ReplaySpeed";
-
+// The replay speeds of the menu.
 struct SpeedChoice {
     ReplaySpeed speed;
-    const char* key;        // stored in the preferences
     const char* objectName; // of the menu item
     const char* text;       // of the menu item
 };
 
 constexpr std::array<SpeedChoice, 4> kSpeedChoices{{
-    {ReplaySpeed::AsDrawn, "as-drawn", "speedAsDrawn", "計算どおり(&D)"},
-    {ReplaySpeed::RealTime, "real-time", "speedRealTime", "実時間(&1)"},
-    {ReplaySpeed::Double, "double", "speedDouble", "2倍速(&2)"},
-    {ReplaySpeed::Quadruple, "quadruple", "speedQuadruple", "4倍速(&4)"},
+    {ReplaySpeed::AsDrawn, "speedAsDrawn", "計算どおり(&D)"},
+    {ReplaySpeed::RealTime, "speedRealTime", "実時間(&1)"},
+    {ReplaySpeed::Double, "speedDouble", "2倍速(&2)"},
+    {ReplaySpeed::Quadruple, "speedQuadruple", "4倍速(&4)"},
 }};
-
-// The user's preferences: the given INI file, or this program's own one in
-// the user's settings folder when none is given.
-std::unique_ptr<QSettings> OpenPreferences(const QString& file) {
-    if (file.isEmpty()) {
-        return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                           QStringLiteral("Skerrow"), QStringLiteral("skerrow"));
-    }
-    return std::make_unique<QSettings>(file, QSettings::IniFormat);
-}
-
-// The replay speed stored in `preferences`; the default when none or an
-// unknown one is.
-ReplaySpeed StoredSpeed(const QSettings& preferences) {
-    const QString stored = preferences.value(QString::fromLatin1(kSpeedKey)).toString();
-    for (const SpeedChoice& choice : kSpeedChoices) {
-        if (stored == QLatin1String(choice.key)) {
-            return choice.speed;
-        }
-    }
-    return ReplaySpeed::AsDrawn;
-}
 
 // The layout's texts of the score cells, replaced by empty ones at start-up.
 QString LayoutCellText(int controlId) {
@@ -109,10 +78,6 @@ QFont FontToFit(QFont font, const QString& text, int width) {
     return font;
 }
 
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // `line` cut to at most `limit` bytes, between UTF-8 characters.
 QByteArray CutUtf8(QByteArray line, int limit) {
     if (line.size() <= limit) {
@@ -138,8 +103,8 @@ CSkerrowDlg::CSkerrowDlg(DlgSetup setup, UserPrompts& prompts, QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       m_setup(std::move(setup)), m_prompts(prompts),
-      m_physics(m_setup.libraryFolder, m_setup.libraryBaseName) {
-    m_gameState = EmptySheet();
+      m_physics(m_setup.libraryFolder, m_setup.libraryBaseName),
+      m_preferences(m_setup.preferencesFile) {
     setFont(WindowFont());
     setWindowTitle(QString::fromUtf8(kInitialTitle));
 
@@ -329,15 +294,16 @@ bool CSkerrowDlg::Initialise() {
     }
     m_renderer = std::make_unique<RinkRenderer>(std::move(images));
 
-    m_gameState = EmptySheet();
-    m_replayRunning = false;
-
     // The relay: its engine name is "Skerrow" until an engine is chosen.
-    m_session = std::make_unique<RelaySession>(*this, *this, *this, m_physics, m_setup.logBase);
+    m_session = std::make_unique<RelaySession>(m_presenter, m_presenter, m_physics, &m_presenter,
+                                               m_setup.logBase);
     WireSession();
+    WirePresenter();
 
     m_replay = std::make_unique<ReplayDriver>(m_physics);
-    connect(m_replay.get(), &ReplayDriver::started, this, &CSkerrowDlg::OnReplayStarted);
+    m_presenter.setReplayPlayer([this](const GameState& start, ShotVec shot, float randomSize) {
+        return m_replay && m_replay->Start(start, shot, randomSize);
+    });
     connect(m_replay.get(), &ReplayDriver::frameReady, this,
             [this](const GameState& frame, int step) {
                 DrawViews(frame, RinkRenderer::kNoMarker, RinkRenderer::kNoMarker);
@@ -349,7 +315,7 @@ bool CSkerrowDlg::Initialise() {
                                   "でした"));
     });
     connect(m_replay.get(), &ReplayDriver::finished, this, &CSkerrowDlg::OnReplayFinished);
-    const ReplaySpeed speed = StoredSpeed(*OpenPreferences(m_setup.preferencesFile));
+    const ReplaySpeed speed = m_preferences.replaySpeed();
     m_replay->setSpeed(speed);
     for (QAction* action : m_speeds->actions()) {
         action->setChecked(action->data().toInt() == static_cast<int>(speed));
@@ -367,6 +333,50 @@ bool CSkerrowDlg::Initialise() {
     }
     m_initialised = true;
     return true;
+}
+
+void CSkerrowDlg::WirePresenter() {
+    connect(&m_presenter, &MatchPresenter::serverMessageChanged, this, [this](const QString& text) {
+        m_serverMessage->setText(text);
+        Q_EMIT activity();
+    });
+    connect(&m_presenter, &MatchPresenter::gameStarted, this,
+            [this](const QString& red, const QString& yellow) {
+                m_redName->setText(red);
+                m_yellowName->setText(yellow);
+                // Emptied before the repaint that shows the new game, which
+                // writes only the cells that game has reached.
+                for (QLabel* cell : m_cells) {
+                    cell->clear();
+                }
+                Q_EMIT activity();
+            });
+    connect(&m_presenter, &MatchPresenter::positionChanged, this, [this] {
+        m_caption->setText(m_presenter.captionText());
+        Repaint();
+        Q_EMIT activity();
+    });
+    connect(&m_presenter, &MatchPresenter::scoresChanged, this, [this] {
+        Repaint();
+        Q_EMIT activity();
+    });
+    connect(&m_presenter, &MatchPresenter::titleChanged, this, &QWidget::setWindowTitle);
+    connect(&m_presenter, &MatchPresenter::noticeRaised, this, &CSkerrowDlg::ShowStatus);
+    connect(&m_presenter, &MatchPresenter::replayStarted, this, [this] {
+        m_send->setEnabled(false);
+        Q_EMIT activity();
+    });
+    connect(&m_presenter, &MatchPresenter::replayEnded, this, [this] {
+        m_send->setEnabled(true);
+        // Server messages held for the replay are handled now.
+        if (m_session) {
+            m_session->OnReplayEnded();
+        }
+        Q_EMIT replayEnded();
+        Q_EMIT activity();
+    });
+    connect(&m_presenter, &MatchPresenter::readyAsked, this, &CSkerrowDlg::AskReady);
+    connect(&m_presenter, &MatchPresenter::readyAnswered, this, &CSkerrowDlg::OnReadyAnswered);
 }
 
 void CSkerrowDlg::WireSession() {
@@ -443,19 +453,19 @@ void CSkerrowDlg::Send() {
     const QByteArray line = CutUtf8(m_commandLine->text().toUtf8(), kCommandLineBytes);
     m_commandLine->clear();
     m_aim.OnCommandSent();
-    DrawViews(m_gameState, RinkRenderer::kNoMarker, RinkRenderer::kNoMarker);
+    DrawViews(m_presenter.gameState(), RinkRenderer::kNoMarker, RinkRenderer::kNoMarker);
     m_session->SendUserLine(
         std::string_view(line.constData(), static_cast<std::size_t>(line.size())));
     Q_EMIT activity();
 }
 
 void CSkerrowDlg::Repaint() {
-    DrawViews(m_gameState, RinkRenderer::kNoMarker, RinkRenderer::kNoMarker);
+    DrawViews(m_presenter.gameState(), RinkRenderer::kNoMarker, RinkRenderer::kNoMarker);
     UpdateScoreBoard();
 }
 
 bool CSkerrowDlg::isIdle() const {
-    return !m_replayRunning && !m_connecting &&
+    return !m_presenter.isReplayRunning() && !m_connecting &&
            (!m_session || m_session->handler().heldMessages() == 0);
 }
 
@@ -513,12 +523,7 @@ void CSkerrowDlg::SetReplaySpeed(ReplaySpeed speed) {
     for (QAction* action : m_speeds->actions()) {
         action->setChecked(action->data().toInt() == static_cast<int>(speed));
     }
-    const std::unique_ptr<QSettings> preferences = OpenPreferences(m_setup.preferencesFile);
-    for (const SpeedChoice& choice : kSpeedChoices) {
-        if (choice.speed == speed) {
-            preferences->setValue(QString::fromLatin1(kSpeedKey), QString::fromLatin1(choice.key));
-        }
-    }
+    m_preferences.setReplaySpeed(speed);
 }
 
 void CSkerrowDlg::showEvent(QShowEvent* event) {
@@ -552,7 +557,7 @@ bool CSkerrowDlg::HandleMouse(QEvent& event) {
     switch (event.type()) {
     case QEvent::MouseButtonPress:
         if (mouse.button() == Qt::LeftButton) {
-            ApplyAim(m_aim.LeftPress(at, m_replayRunning));
+            ApplyAim(m_aim.LeftPress(at, m_presenter.isReplayRunning()));
         } else if (mouse.button() == Qt::RightButton) {
             ApplyAim(m_aim.RightPress());
         }
@@ -566,11 +571,11 @@ bool CSkerrowDlg::HandleMouse(QEvent& event) {
         return true;
     case QEvent::MouseButtonRelease:
         if (mouse.button() == Qt::LeftButton) {
-            ApplyAim(m_aim.LeftRelease(at, m_replayRunning));
+            ApplyAim(m_aim.LeftRelease(at, m_presenter.isReplayRunning()));
         }
         return true;
     case QEvent::MouseMove:
-        ApplyAim(m_aim.PointerMove(at, m_replayRunning));
+        ApplyAim(m_aim.PointerMove(at, m_presenter.isReplayRunning()));
         return true;
     default:
         return false;
@@ -583,11 +588,11 @@ void CSkerrowDlg::ApplyAim(const ManualShotEntry::Outcome& outcome) {
         return;
     case ManualShotEntry::Outcome::Kind::MarkerShown:
         m_commandLine->setText(QString::fromStdString(outcome.commandText));
-        DrawViews(m_gameState, outcome.markerX, outcome.markerY);
+        DrawViews(m_presenter.gameState(), outcome.markerX, outcome.markerY);
         return;
     case ManualShotEntry::Outcome::Kind::MarkerHidden:
         m_commandLine->clear();
-        DrawViews(m_gameState, RinkRenderer::kNoMarker, RinkRenderer::kNoMarker);
+        DrawViews(m_presenter.gameState(), RinkRenderer::kNoMarker, RinkRenderer::kNoMarker);
         return;
     }
 }
@@ -599,7 +604,7 @@ void CSkerrowDlg::DrawViews(const GameState& position, int markerX, int markerY)
     // The colours of the stones come from the position on show, so that they
     // stay put while a shot is replayed.
     const RinkViews views =
-        m_renderer->DrawRink(position, markerX, markerY, m_gameState, m_aim.curl());
+        m_renderer->DrawRink(position, markerX, markerY, m_presenter.gameState(), m_aim.curl());
     if (!views.viewA.isNull()) {
         m_viewA->setPixmap(QPixmap::fromImage(views.viewA));
     }
@@ -609,60 +614,11 @@ void CSkerrowDlg::DrawViews(const GameState& position, int markerX, int markerY)
 }
 
 void CSkerrowDlg::UpdateScoreBoard() {
-    const ScoreBoardTexts texts = skerrow::UpdateScoreBoard(m_gameState);
+    const ScoreBoardTexts texts = skerrow::UpdateScoreBoard(m_presenter.gameState());
     for (int id = Layout::kFirstCellId; id <= Layout::kLastCellId; ++id) {
         if (const std::optional<QString> text = texts.ForControl(id)) {
             m_cells[static_cast<std::size_t>(id - Layout::kFirstCellId)]->setText(*text);
         }
-    }
-}
-
-void CSkerrowDlg::ShowText(ControlId control, std::string_view text) {
-    if (QLabel* label = qobject_cast<QLabel*>(Control(static_cast<int>(control)))) {
-        label->setText(FromUtf8(text));
-        Q_EMIT activity();
-    }
-}
-
-void CSkerrowDlg::SetWindowTitle(std::string_view title) {
-    setWindowTitle(FromUtf8(title));
-}
-
-void CSkerrowDlg::UpdateTurnCaption(const GameState& state) {
-    m_gameState = state;
-    m_caption->setText(skerrow::UpdateTurnCaption(state));
-}
-
-void CSkerrowDlg::ClearScoreBoard() {
-    for (QLabel* cell : m_cells) {
-        cell->clear();
-    }
-}
-
-void CSkerrowDlg::ShowNotice(const RelayNotice& notice) {
-    const QString subject = FromUtf8(PrintableText(notice.subject, kQuotedLineBytes));
-    switch (notice.kind) {
-    case RelayNotice::Kind::RandomSizeRefused:
-        ShowStatus(
-            QStringLiteral("SETRAND %1 は有限の数ではありません（乱数の大きさは変わりません）")
-                .arg(subject));
-        return;
-    case RelayNotice::Kind::LogNotOpened:
-        ShowStatus(QStringLiteral("ログを作成できません: %1").arg(subject));
-        return;
-    case RelayNotice::Kind::EngineLineNotAnAnswer:
-        ShowStatus(QStringLiteral("思考エンジンの出力「%1」は %2 への正しい応答ではありません"
-                                  "（そのまま送信しました）")
-                       .arg(subject, FromUtf8(notice.detail)));
-        return;
-    case RelayNotice::Kind::EngineLineUnasked:
-        ShowStatus(QStringLiteral("思考エンジンが応答を求められていないときに出力しました: 「%1」"
-                                  "（そのまま送信しました）")
-                       .arg(subject));
-        return;
-    case RelayNotice::Kind::EngineNoticesSuppressed:
-        ShowStatus(QStringLiteral("このゲームでは、これ以上の思考エンジンの出力を報告しません"));
-        return;
     }
 }
 
@@ -690,31 +646,9 @@ void CSkerrowDlg::TellAboutLink(const QString& text) {
     m_linkBox->show();
 }
 
-void CSkerrowDlg::RequestRepaint(const GameState& state) {
-    m_gameState = state;
-    Repaint();
-    Q_EMIT activity();
-}
-
-bool CSkerrowDlg::StartReplay(const GameState& start, ShotVec shot, float randomSize) {
-    return m_replay && m_replay->Start(start, shot, randomSize);
-}
-
-void CSkerrowDlg::OnReplayStarted() {
-    m_replayRunning = true;
-    m_send->setEnabled(false);
-    Q_EMIT activity();
-}
-
 void CSkerrowDlg::OnReplayFinished() {
-    m_replayRunning = false;
-    m_send->setEnabled(true);
-    // Server messages held for the replay are handled now.
-    if (m_session) {
-        m_session->OnReplayEnded();
-    }
-    Q_EMIT replayEnded();
-    Q_EMIT activity();
+    // The presenter's replayEnded() tells the relay.
+    m_presenter.OnReplayFinished();
 }
 
 void CSkerrowDlg::AskReady() {
@@ -722,7 +656,7 @@ void CSkerrowDlg::AskReady() {
                                 QString::fromUtf8(kReadyText), QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("readyBox"));
     box->setAttribute(Qt::WA_DeleteOnClose);
-    connect(box, &QDialog::finished, this, &CSkerrowDlg::OnReadyAnswered);
+    connect(box, &QDialog::finished, &m_presenter, &MatchPresenter::OnReadyAnswered);
     m_readyBox = box;
     // Shown without a nested event loop: the relay holds the server's
     // messages until the answer comes.
@@ -808,7 +742,7 @@ void CSkerrowDlg::StopEverything() {
     if (m_replay) {
         m_replay->Cancel();
     }
-    m_replayRunning = false;
+    m_presenter.OnReplayCancelled();
 }
 
 } // namespace skerrow

@@ -2,8 +2,9 @@
 
 #include "connection_settings.h"
 #include "manual_shot_entry.h"
+#include "match_presenter.h"
 #include "physics_binding.h"
-#include "relay_ports.h"
+#include "preferences.h"
 #include "replay_driver.h"
 #include "rink_renderer.h"
 #include "score_board_layout.h"
@@ -60,8 +61,10 @@ struct DlgSetup {
 
 // The main window: both rink views, the score board, the turn caption, the
 // last server message, the command line with its Send button, and the menu.
-// It is the display, replay starter and readiness question of one relay
-// session, whose engine and server link it starts from its menu.
+// It keeps the layout, the menus and the dialogs. What the relay session
+// tells it goes through its MatchPresenter, which keeps the position on show,
+// the replay and the readiness question; the replay speed is kept in the
+// Preferences. It starts the session's engine and server link from its menu.
 //
 // The client area below the menu bar is fixed at 191 x 511 dialog units, one
 // unit being 1.75 pixels across and 1.5 down; every control sits at its
@@ -81,10 +84,7 @@ struct DlgSetup {
 // speeds "speedAsDrawn", "speedRealTime", "speedDouble" and
 // "speedQuadruple", the readiness question "readyBox", the message about the
 // link "linkBox" and the engine's file dialog "engineDialog".
-class CSkerrowDlg final : public QWidget,
-                          public MatchDisplay,
-                          public ReplayStarter,
-                          public ReadyPrompt {
+class CSkerrowDlg final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CSkerrowDlg)
 
@@ -119,7 +119,7 @@ public:
 
     // Texts the window starts with.
     static constexpr char kInitialTitle[] = "Skerrow - 未接続";
-    static constexpr char kInitialServerMessage[] = "Server:";
+    static constexpr const char* kInitialServerMessage = MatchPresenter::kInitialServerMessage;
     // The readiness question, asked when no engine runs.
     static constexpr char kReadyTitle[] = "ISREADY";
     static constexpr char kReadyText[] = "ゲームを開始します";
@@ -163,8 +163,9 @@ public:
     bool isIdle() const;
 
     // The position on show.
-    const GameState& gameState() const { return m_gameState; }
-    bool isReplayRunning() const { return m_replayRunning; }
+    const GameState& gameState() const { return m_presenter.gameState(); }
+    bool isReplayRunning() const { return m_presenter.isReplayRunning(); }
+    const MatchPresenter& presenter() const { return m_presenter; }
     // The relay; null before Initialise().
     RelaySession* session() const { return m_session.get(); }
     const PhysicsBinding& physics() const { return m_physics; }
@@ -200,18 +201,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // MatchDisplay
-    void ShowText(ControlId control, std::string_view text) override;
-    void SetWindowTitle(std::string_view title) override;
-    void UpdateTurnCaption(const GameState& state) override;
-    void RequestRepaint(const GameState& state) override;
-    void ClearScoreBoard() override;
-    void ShowNotice(const RelayNotice& notice) override;
-    // ReplayStarter
-    bool StartReplay(const GameState& start, ShotVec shot, float randomSize) override;
-    // ReadyPrompt
-    void AskReady() override;
-
     void BuildControls();
     void BuildMenu();
     QAction* AddCommand(QMenu& menu, const QString& text, int commandId);
@@ -229,11 +218,13 @@ private:
     bool HandleMouse(QEvent& event);
 
     void WireSession();
+    // Follows what the presenter says: texts, repaints, replays, questions.
+    void WirePresenter();
+    void AskReady();
     void ShowStatus(const QString& text);
     // Shows `text` in the message about the link, opening it if needed.
     void TellAboutLink(const QString& text);
 
-    void OnReplayStarted();
     void OnReplayFinished();
     void OnReadyAnswered();
     void StopEverything();
@@ -241,8 +232,8 @@ private:
     DlgSetup m_setup;
     UserPrompts& m_prompts;
     PhysicsBinding m_physics;
-    GameState m_gameState{};
-    bool m_replayRunning = false;
+    Preferences m_preferences;
+    MatchPresenter m_presenter;
     bool m_connecting = false;
     bool m_initialised = false;
     // The server of the last connect request, "address:port".

@@ -18,7 +18,8 @@ QString Quoted(const std::string& line) {
 
 CliApp::CliApp(PhysicsBinding& physics, std::FILE* out, std::FILE* err, QObject* parent)
     : QObject(parent), m_out(out), m_err(err),
-      m_session(std::make_unique<RelaySession>(*this, *this, *this, physics)) {
+      // No replay: there is nothing to show it on, so no message waits.
+      m_session(std::make_unique<RelaySession>(*this, *this, physics)) {
     m_connectTimer.setSingleShot(true);
     connect(&m_connectTimer, &QTimer::timeout, this, [this] {
         QString line = QStringLiteral("Could not reach the server at %1 within %2 s")
@@ -49,12 +50,6 @@ CliApp::CliApp(PhysicsBinding& physics, std::FILE* out, std::FILE* err, QObject*
                         .arg(m_server, reason)
                         .arg(m_connectTimeoutSeconds));
             });
-    connect(m_session.get(), &RelaySession::serverMessage, this, [this](const QByteArray& message) {
-        if (const std::optional<std::string> line =
-                m_report.Observe(std::string_view(message.constData(), message.size()))) {
-            Say(QString::fromStdString(*line));
-        }
-    });
     connect(m_session.get(), &RelaySession::linkDown, this, [this](const QString& reason) {
         if (m_report.gameOver()) {
             Say(QStringLiteral("The server closed the link."));
@@ -118,7 +113,13 @@ void CliApp::AskReady() {
     QTimer::singleShot(0, this, [this] { m_session->OnReadyAnswered(); });
 }
 
-void CliApp::ShowNotice(const RelayNotice& notice) {
+void CliApp::OnServerMessageReceived(std::string_view, const ParseResult& parsed) {
+    if (const std::optional<std::string> line = m_report.Observe(parsed)) {
+        Say(QString::fromStdString(*line));
+    }
+}
+
+void CliApp::OnNotice(const RelayNotice& notice) {
     switch (notice.kind) {
     case RelayNotice::Kind::RandomSizeRefused:
         Say(QStringLiteral("SETRAND %1 refused: the random size must be a finite number; it is "

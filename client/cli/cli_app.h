@@ -3,6 +3,7 @@
 #include "cli_options.h"
 #include "match_report.h"
 #include "physics_binding.h"
+#include "relay_events.h"
 #include "relay_ports.h"
 #include "relay_session.h"
 
@@ -18,7 +19,7 @@ namespace skerrow {
 // person cares about and ends the event loop with the program's exit status:
 // 0 when the server closes the link after the game is over, 1 on every
 // failure.
-class CliApp final : public QObject, public MatchDisplay, public ReplayStarter, public ReadyPrompt {
+class CliApp final : public QObject, public RelayEvents, public ReadyPrompt {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CliApp)
 
@@ -36,16 +37,10 @@ Q_SIGNALS:
     void finished(int exitStatus);
 
 private:
-    // MatchDisplay: nothing to show without a window.
-    void ShowText(ControlId, std::string_view) override {}
-    void SetWindowTitle(std::string_view) override {}
-    void UpdateTurnCaption(const GameState&) override {}
-    void RequestRepaint(const GameState&) override {}
-    void ClearScoreBoard() override {}
+    // RelayEvents: the report follows the server's messages as they arrive.
+    void OnServerMessageReceived(std::string_view text, const ParseResult& parsed) override;
     // Said on the standard output, for the engine's author.
-    void ShowNotice(const RelayNotice& notice) override;
-    // ReplayStarter: there is nothing to replay on, so no message waits.
-    bool StartReplay(const GameState&, ShotVec, float) override { return false; }
+    void OnNotice(const RelayNotice& notice) override;
     // ReadyPrompt: only reached when the engine is gone; answered at once, so
     // the match does not stall on a question nobody sees.
     void AskReady() override;

@@ -2,8 +2,6 @@
 
 #include "game_rules.h"
 #include "printable_text.h"
-#include "protocol_messages.h"
-#include "protocol_words.h"
 
 #include <algorithm>
 #include <variant>
@@ -20,8 +18,7 @@ std::string Totals(const std::string& red, std::int64_t redTotal, const std::str
 
 } // namespace
 
-std::optional<std::string> MatchReport::Observe(std::string_view message) {
-    const ParseResult parsed = Parse(CutAtLineEnd(message));
+std::optional<std::string> MatchReport::Observe(const ParseResult& parsed) {
     if (const auto* newGame = std::get_if<NewGame>(&parsed)) {
         m_red = PrintableText(newGame->red);
         m_yellow = PrintableText(newGame->yellow);

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "match_numbers.h"
+#include "protocol_messages.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace skerrow {
@@ -15,8 +15,9 @@ namespace skerrow {
 // after each end, and the game's end with the totals and the score board.
 class MatchReport {
 public:
-    // The line to print for a server message, if it is such an event.
-    std::optional<std::string> Observe(std::string_view message);
+    // The line to print for a server message, as the relay parsed it, if it
+    // is such an event.
+    std::optional<std::string> Observe(const ParseResult& parsed);
 
     // True once the server has said the game is over, until the next game.
     bool gameOver() const { return m_gameOver; }

@@ -1,7 +1,6 @@
 #include "protocol_handler.h"
 
 #include "game_rules.h"
-#include "printable_text.h"
 #include "protocol_messages.h"
 #include "protocol_words.h"
 
@@ -14,9 +13,6 @@ namespace {
 
 constexpr std::string_view kServerPrefix = "Server: ";
 constexpr std::string_view kClientPrefix = "Client: ";
-// The server message line shows "Server: " and the message in a 1024-byte
-// text: longer messages are shown cut.
-constexpr std::size_t kShownMessageBytes = 1022;
 
 // The target point a user's BESTSHOT names (x and y in metres).
 ShotPos TargetOf(const BestShot& bestShot) {
@@ -108,6 +104,7 @@ void ProtocolHandler::ReceiveServerMessage(std::string_view text) {
         m_with.engine.WriteToEngine(text);
     }
     const ParseResult parsed = Parse(text);
+    m_with.events.OnServerMessageReceived(text, parsed);
     if (const auto* newGame = std::get_if<NewGame>(&parsed)) {
         OpenGameLog(*newGame, text);
     } else if (std::holds_alternative<GameOver>(parsed)) {
@@ -116,10 +113,8 @@ void ProtocolHandler::ReceiveServerMessage(std::string_view text) {
 }
 
 void ProtocolHandler::ShowServerMessage(std::string_view text) {
-    m_with.display.ShowText(
-        ControlId::ServerMessage,
-        PrintableText(std::string(kServerPrefix) + std::string(text), kShownMessageBytes));
     const ParseResult parsed = Parse(text);
+    m_with.events.OnServerMessageShown(text, parsed);
     if (const auto* newGame = std::get_if<NewGame>(&parsed)) {
         ShowNewGame(*newGame);
     } else if (const auto* position = std::get_if<Position>(&parsed)) {
@@ -136,7 +131,7 @@ void ProtocolHandler::ShowServerMessage(std::string_view text) {
         }
     } else if (const auto* score = std::get_if<Score>(&parsed)) {
         ApplyEndScores(m_gameState, score->redScores);
-        m_with.display.RequestRepaint(m_gameState);
+        m_with.events.OnEndScored(m_gameState, *score);
     }
     // A RUNSHOT without its three numbers starts no replay, and so leaves
     // nothing to wait for.
@@ -174,7 +169,7 @@ void ProtocolHandler::HandleLocalMessage(std::string_view text) {
 
 void ProtocolHandler::OpenGameLog(const NewGame& newGame, std::string_view text) {
     if (std::optional<std::string> failure = m_with.log.Open(newGame.red, newGame.yellow)) {
-        m_with.display.ShowNotice(
+        m_with.events.OnNotice(
             {RelayNotice::Kind::LogNotOpened, std::move(*failure), std::string()});
         return;
     }
@@ -183,12 +178,10 @@ void ProtocolHandler::OpenGameLog(const NewGame& newGame, std::string_view text)
 }
 
 void ProtocolHandler::ShowNewGame(const NewGame& newGame) {
-    m_with.display.ShowText(ControlId::RedName, PrintableText(newGame.red));
-    m_with.display.ShowText(ControlId::YellowName, PrintableText(newGame.yellow));
     // A new game starts on an empty sheet, in the first end, with an empty
     // score board, whatever the last game left.
     m_gameState = EmptySheet();
-    m_with.display.ClearScoreBoard();
+    m_with.events.OnGameStarted(newGame);
     ShowPosition();
 }
 
@@ -199,8 +192,7 @@ void ProtocolHandler::SetRandomSize(const ParseResult& parsed) {
     }
     const ParseError& error = std::get<ParseError>(parsed);
     if (error.fault == ParseError::Fault::BadNumber) {
-        m_with.display.ShowNotice(
-            {RelayNotice::Kind::RandomSizeRefused, error.text, std::string()});
+        m_with.events.OnNotice({RelayNotice::Kind::RandomSizeRefused, error.text, std::string()});
     }
 }
 
@@ -241,14 +233,13 @@ std::optional<ShotVec> ProtocolHandler::PlanToTarget(ShotPos target) {
 }
 
 void ProtocolHandler::Replay(ShotVec shot) {
-    if (m_with.replay.StartReplay(m_gameState, shot, m_shotRandom)) {
+    if (m_with.replay != nullptr && m_with.replay->StartReplay(m_gameState, shot, m_shotRandom)) {
         m_replayRunning = true;
     }
 }
 
 void ProtocolHandler::ShowPosition() {
-    m_with.display.UpdateTurnCaption(m_gameState);
-    m_with.display.RequestRepaint(m_gameState);
+    m_with.events.OnPositionChanged(m_gameState);
 }
 
 } // namespace skerrow

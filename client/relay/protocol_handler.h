@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocol_messages.h"
+#include "relay_events.h"
 #include "relay_ports.h"
 
 #include <tarnwick/tarnwick.h>

@@ -11,6 +11,8 @@
 
 namespace skerrow {
 
+class RelayEvents; // relay_events.h
+
 // The link to the match server.
 class ServerSender {
 public:
@@ -33,13 +35,6 @@ public:
 
 protected:
     ~EngineWriter() = default;
-};
-
-// Controls of the main window that the relay writes, by their resource ids.
-enum class ControlId {
-    ServerMessage = 1007, // the last message from the server
-    RedName = 1010,       // first player's name, red row of the score board
-    YellowName = 1011,    // second player's name, yellow row
 };
 
 // Something the relay went on past that the user should hear of. The relay
@@ -67,28 +62,8 @@ struct RelayNotice {
     std::string detail;
 };
 
-// What the relay shows: control texts, the title, the turn caption, the sheet
-// with the score board, and notices.
-class MatchDisplay {
-public:
-    // `text` holds no control characters.
-    virtual void ShowText(ControlId control, std::string_view text) = 0;
-    virtual void SetWindowTitle(std::string_view title) = 0;
-    // Shows whose turn it is for `state`.
-    virtual void UpdateTurnCaption(const GameState& state) = 0;
-    // Redraws the sheet and the score board from `state`.
-    virtual void RequestRepaint(const GameState& state) = 0;
-    // Empties every point cell of the score board: a new game begins. The
-    // repaint that follows writes only the cells the new game has reached.
-    virtual void ClearScoreBoard() = 0;
-    // Tells the user of something the relay went on past.
-    virtual void ShowNotice(const RelayNotice& notice) = 0;
-
-protected:
-    ~MatchDisplay() = default;
-};
-
-// Shows a delivery as a moving picture.
+// Shows a delivery as a moving picture. A front end without one leaves it out
+// (RelayCollaborators::replay null): no server message then waits.
 class ReplayStarter {
 public:
     // Starts the replay of `shot` played on `start` with the given random
@@ -145,8 +120,9 @@ protected:
 struct RelayCollaborators {
     ServerSender& server;
     EngineWriter& engine;
-    MatchDisplay& display;
-    ReplayStarter& replay;
+    RelayEvents& events;
+    // Null when there is nothing to replay on.
+    ReplayStarter* replay;
     ReadyPrompt& ready;
     ShotPlanner& planner;
     MatchLogWriter& log;

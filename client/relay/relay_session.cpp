@@ -4,13 +4,13 @@
 
 namespace skerrow {
 
-RelaySession::RelaySession(MatchDisplay& display, ReplayStarter& replay, ReadyPrompt& ready,
-                           ShotPlanner& planner, const std::filesystem::path& logBase,
+RelaySession::RelaySession(RelayEvents& events, ReadyPrompt& ready, ShotPlanner& planner,
+                           ReplayStarter* replay, const std::filesystem::path& logBase,
                            QObject* parent)
-    : QObject(parent), m_display(display), m_log(logBase),
-      m_handler({m_link, m_engine, display, replay, ready, planner, m_log}) {
+    : QObject(parent), m_events(events), m_log(logBase),
+      m_handler({m_link, m_engine, events, replay, ready, planner, m_log}) {
     connect(&m_link, &ServerLink::connected, this, [this] {
-        ShowTitle();
+        ReportStatus();
         Q_EMIT linkUp();
     });
     connect(&m_link, &ServerLink::messageReceived, this, &RelaySession::OnServerMessage);
@@ -18,8 +18,8 @@ RelaySession::RelaySession(MatchDisplay& display, ReplayStarter& replay, ReadyPr
     connect(&m_link, &ServerLink::linkDown, this, &RelaySession::OnLinkDown);
     connect(&m_link, &ServerLink::connectAttemptFailed, this, &RelaySession::connectAttemptFailed);
     connect(&m_link, &ServerLink::gaveUp, this, [this](const QString& reason) {
-        m_linkProblem = QStringLiteral("接続できませんでした");
-        ShowTitle();
+        m_linkEnding = RelayStatus::Link::CouldNotConnect;
+        ReportStatus();
         Q_EMIT gaveUp(reason);
     });
     connect(&m_engine, &EngineBridge::started, this, &RelaySession::engineStarted);
@@ -46,9 +46,9 @@ void RelaySession::ConnectTo(const ConnectionSettings& settings) {
     target.id = QByteArray::fromStdString(settings.id);
     target.password = QByteArray::fromStdString(settings.password);
     target.displayName = QByteArray::fromStdString(settings.displayName);
-    m_linkProblem.clear();
+    m_linkEnding = RelayStatus::Link::NotConnected;
     m_link.Connect(target);
-    ShowTitle();
+    ReportStatus();
 }
 
 void RelaySession::Disconnect() {
@@ -59,7 +59,7 @@ void RelaySession::StartEngine(const QString& program, const QStringList& argume
     m_answers.Reset();
     m_engine.Start(program, arguments);
     m_engineName = QString::fromStdString(PrintableText(m_engine.displayName().toStdString()));
-    ShowTitle();
+    ReportStatus();
 }
 
 void RelaySession::StopEngine() {
@@ -95,7 +95,7 @@ void RelaySession::OnEngineLine(const QByteArray& line) {
     const std::optional<RelayNotice> notice = m_answers.OnEngineLine(text);
     m_handler.OnLocalMessage(text);
     if (notice) {
-        m_display.ShowNotice(*notice);
+        m_events.OnNotice(*notice);
     }
 }
 
@@ -103,24 +103,23 @@ void RelaySession::OnLinkDown(const QString& reason) {
     // The link-down steps come after the messages received before it, which
     // may still wait for a replay.
     m_handler.OnServerLinkDown([this, reason] {
-        m_linkProblem = QStringLiteral("接続が切れました");
-        ShowTitle();
+        m_linkEnding = RelayStatus::Link::Lost;
+        ReportStatus();
         Q_EMIT linkDown(reason);
     });
 }
 
-void RelaySession::ShowTitle() {
-    QString state;
+void RelaySession::ReportStatus() {
+    RelayStatus status;
     if (m_link.IsConnected()) {
-        state = QStringLiteral("接続");
+        status.link = RelayStatus::Link::Connected;
     } else if (m_link.isConnecting()) {
-        state = QStringLiteral("接続中…");
-    } else if (m_linkProblem.isEmpty()) {
-        state = QStringLiteral("未接続");
+        status.link = RelayStatus::Link::Connecting;
     } else {
-        state = QStringLiteral("未接続（%1）").arg(m_linkProblem);
+        status.link = m_linkEnding;
     }
-    m_display.SetWindowTitle((m_engineName + QStringLiteral(" - ") + state).toStdString());
+    status.engineName = m_engineName.toStdString();
+    m_events.OnRelayStatusChanged(status);
 }
 
 } // namespace skerrow

@@ -5,6 +5,7 @@
 #include "engine_bridge.h"
 #include "match_log.h"
 #include "protocol_handler.h"
+#include "relay_events.h"
 #include "relay_ports.h"
 #include "server_link.h"
 
@@ -19,33 +20,35 @@ namespace skerrow {
 
 // One relay as both front ends run it: the server link, the engine process,
 // the match log and the protocol handler, wired together on the event loop.
-// The front end supplies what is shown (display, replays, the readiness
-// question) and the shot planner; it reports back when a replay has ended
-// and when the user has answered.
+// The front end hears what happened through RelayEvents and the signals
+// below, and supplies the readiness question, the shot planner and, when it
+// has one, the replay; it reports back when a replay has ended and when the
+// user has answered.
 class RelaySession : public QObject {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(RelaySession)
 
 public:
-    // Name shown in the title until an engine is chosen.
+    // The engine's name until an engine is chosen.
     static constexpr std::string_view kDefaultEngineName = "Skerrow";
 
-    // The collaborators are owned by the caller and outlive the session. Match
-    // logs are written below `logBase`/Log.
-    RelaySession(MatchDisplay& display, ReplayStarter& replay, ReadyPrompt& ready,
-                 ShotPlanner& planner, const std::filesystem::path& logBase = ".",
+    // The collaborators are owned by the caller and outlive the session;
+    // `replay` may be null (nothing to replay on). Match logs are written
+    // below `logBase`/Log.
+    RelaySession(RelayEvents& events, ReadyPrompt& ready, ShotPlanner& planner,
+                 ReplayStarter* replay = nullptr, const std::filesystem::path& logBase = ".",
                  QObject* parent = nullptr);
     ~RelaySession() override;
 
     // Connects to the server and logs in with the settings once connected.
     // A link that is up is closed first, and with it the game's log; the
-    // title says "接続中…" until the link is up.
+    // status says Connecting until the link is up.
     void ConnectTo(const ConnectionSettings& settings);
     // Stops connecting or closes the link, without the link-down steps.
     void Disconnect();
 
     // Starts the engine program, replacing any engine that runs (which is
-    // stopped as StopEngine() does), and shows its name in the title.
+    // stopped as StopEngine() does); the status carries its name.
     void StartEngine(const QString& program, const QStringList& arguments = {});
     // Stops the engine, letting it read all it was sent and end within the
     // grace period; engineStopped() follows once it has ended.
@@ -104,9 +107,10 @@ private:
     void OnServerMessage(const QByteArray& message);
     void OnEngineLine(const QByteArray& line);
     void OnLinkDown(const QString& reason);
-    void ShowTitle();
+    // Tells the front end how the link and the engine stand.
+    void ReportStatus();
 
-    MatchDisplay& m_display;
+    RelayEvents& m_events;
     ServerLink m_link;
     EngineBridge m_engine;
     MatchLog m_log;
@@ -114,9 +118,9 @@ private:
     EngineAnswerCheck m_answers;
     QString m_engineName = QString::fromUtf8(kDefaultEngineName.data(),
                                              static_cast<qsizetype>(kDefaultEngineName.size()));
-    // Why the last link ended or the last request gave up, for the title;
-    // empty after a new request.
-    QString m_linkProblem;
+    // How the last link or request ended while none is up or asked for:
+    // NotConnected before the first request, CouldNotConnect or Lost after.
+    RelayStatus::Link m_linkEnding = RelayStatus::Link::NotConnected;
 };
 
 } // namespace skerrow

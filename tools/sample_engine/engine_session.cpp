@@ -40,9 +40,9 @@ std::chrono::milliseconds ThinkingTime(const GameState& state, long long remaini
     return std::chrono::milliseconds(std::min(cap, share - share / 5));
 }
 
-EngineSession::EngineSession(EngineOptions options, ShotChooser::Clock clock)
-    : m_options(options), m_chooser(options.randomSize, std::move(clock)), m_rng(options.seed),
-      m_state(skerrow::EmptySheet()) {}
+EngineSession::EngineSession(EngineOptions options, ShotChooser::Clock clock, std::ostream* report)
+    : m_options(options), m_chooser(options.randomSize, std::move(clock), options.sampling),
+      m_rng(options.seed), m_state(skerrow::EmptySheet()), m_report(report) {}
 
 std::optional<std::string> EngineSession::HandleMessage(std::string_view message) {
     const skerrow::ParseResult parsed = skerrow::Parse(message);
@@ -64,8 +64,10 @@ std::optional<std::string> EngineSession::HandleMessage(std::string_view message
         skerrow::ApplyEndScores(m_state, score->redScores);
     } else if (const auto* go = std::get_if<skerrow::Go>(&parsed)) {
         return BestShot(*go);
+    } else if (std::holds_alternative<skerrow::GameOver>(parsed)) {
+        ReportThinking();
     }
-    // RUNSHOT, GAMEOVER and anything unknown need no answer: the server
+    // RUNSHOT and anything unknown need no answer: the server
     // reports the position after every shot.
     return std::nullopt;
 }
@@ -79,9 +81,21 @@ std::string EngineSession::BestShot(const skerrow::Go& go) {
         const std::optional<std::int64_t> remaining =
             m_state.turnFlag == skerrow::kRed ? go.redMs : go.yellowMs;
         const auto budget = ThinkingTime(m_state, remaining.value_or(-1), m_options.maxThinkMs);
-        shot = m_chooser.Choose(m_state, budget, m_rng);
+        shot = m_chooser.Choose(m_state, budget, m_rng, &m_thinking);
     }
     return skerrow::Format(skerrow::BestShot{shot});
+}
+
+void EngineSession::ReportThinking() {
+    if (m_report != nullptr && m_thinking.simulations > 0) {
+        const Sampling& sampling = m_chooser.sampling();
+        *m_report << "sample-engine: " << m_thinking.simulations << " simulations in "
+                  << std::chrono::duration_cast<std::chrono::milliseconds>(m_thinking.time).count()
+                  << " ms, " << static_cast<std::int64_t>(m_thinking.PerSecond()) << " per second ("
+                  << (sampling.legacy ? "legacy sampling" : "seeded batches") << ")\n"
+                  << std::flush;
+    }
+    m_thinking = {};
 }
 
 void EngineSession::Run(std::istream& in, std::ostream& out) {
@@ -96,6 +110,7 @@ void EngineSession::Run(std::istream& in, std::ostream& out) {
             }
         }
     }
+    ReportThinking();
 }
 
 } // namespace sample_engine

@@ -31,6 +31,9 @@ struct EngineOptions {
     bool plain = false;
     // Longest think for one stone, in milliseconds.
     int maxThinkMs = 3000;
+    // How the samples are played: the library's seeded batches on `threads`
+    // threads (0: one per core), or the engine's own legacy error model.
+    Sampling sampling;
 };
 
 // Time to think about one stone: an equal share of `remainingMs` (the side's
@@ -44,8 +47,11 @@ std::chrono::milliseconds ThinkingTime(const GameState& state, long long remaini
 
 class EngineSession {
 public:
+    // When `report` is given, the session writes one line to it after each
+    // game it thought in: its simulations per second.
     explicit EngineSession(EngineOptions options,
-                           ShotChooser::Clock clock = std::chrono::steady_clock::now);
+                           ShotChooser::Clock clock = std::chrono::steady_clock::now,
+                           std::ostream* report = nullptr);
 
     // Handles one message (without its zero byte) and returns the line to
     // answer with, without its newline; nothing for messages that need no
@@ -53,7 +59,7 @@ public:
     std::optional<std::string> HandleMessage(std::string_view message);
 
     // Reads messages from `in` until it ends and writes each answer to `out`
-    // as a line, flushed.
+    // as a line, flushed. A game cut short is reported when `in` ends.
     void Run(std::istream& in, std::ostream& out);
 
     // The position as the server last reported it.
@@ -61,11 +67,16 @@ public:
 
 private:
     std::string BestShot(const skerrow::Go& go);
+    // Writes the thinking of the game so far to the report, if any, and
+    // starts counting afresh.
+    void ReportThinking();
 
     EngineOptions m_options;
     ShotChooser m_chooser;
     std::mt19937 m_rng;
     GameState m_state{};
+    std::ostream* m_report;
+    ThinkStats m_thinking; // of the game being played
 };
 
 } // namespace sample_engine

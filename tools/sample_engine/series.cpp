@@ -1,8 +1,8 @@
 // engine-series: the sample engine against the plain engine, which always
-// draws to the tee, in-process and refereed by the match server's own
-// referee (colours swap every game; every delivery is played with the
-// server's delivery error). It shows whether a change to the thinking makes
-// the engine stronger.
+// draws to the tee, or against itself with legacy sampling, in-process and
+// refereed by the match server's own referee (colours swap every game; every
+// delivery is played with the server's delivery error). It shows whether a
+// change to the thinking makes the engine stronger.
 
 #include "command_line.h"
 #include "engine_session.h"
@@ -33,13 +33,19 @@ constexpr std::int64_t kUnlimitedMs = 1000LL * 60 * 60 * 24;
 
 constexpr std::string_view kUsage =
     "Usage: engine-series [--games G] [--ends E] [--max-think-ms MS] [--seed N]\n"
-    "                     [--random R]\n"
+    "                     [--random R] [--threads T] [--opponent plain|legacy]\n"
     "\n"
     "Plays G games (default 20) of E ends (1 to 10, default 10) between the\n"
-    "sample engine and an engine that always draws to the tee, colours swapped\n"
-    "every game, and prints every result and the sample engine's record.\n"
+    "sample engine and an opponent, colours swapped every game, and prints\n"
+    "every result and the sample engine's record. Each engine that thinks\n"
+    "writes its simulations per second on standard error after each game.\n"
     "\n"
-    "  --max-think-ms MS  the sample engine's time for one stone (default 100)\n"
+    "  --opponent O       plain (default): always draws to the tee; legacy: the\n"
+    "                     sample engine with --legacy-sampling, at the same time\n"
+    "                     for one stone\n"
+    "  --max-think-ms MS  the thinking engines' time for one stone (default 100)\n"
+    "  --threads T        threads of the sample engine's samples (default 0: one\n"
+    "                     per core)\n"
     "  --seed N           seed of the sample engine's sampling and of the\n"
     "                     delivery errors, drawn per game, end and stone as the\n"
     "                     match server draws them (default 1)\n"
@@ -52,6 +58,8 @@ struct SeriesOptions {
     int maxThinkMs = 100;
     unsigned seed = 1;
     float randomSize = 0.1f;
+    int threads = 0;
+    bool legacyOpponent = false;
 };
 
 bool ParseOptions(int argc, char** argv, SeriesOptions& options, bool& help) {
@@ -77,6 +85,11 @@ bool ParseOptions(int argc, char** argv, SeriesOptions& options, bool& help) {
             good = ReadNumber(value, options.seed);
         } else if (name == "--random") {
             good = ReadNumber(value, options.randomSize) && options.randomSize >= 0.0f;
+        } else if (name == "--threads") {
+            good = ReadNumber(value, options.threads) && options.threads >= 0;
+        } else if (name == "--opponent") {
+            good = value == "plain" || value == "legacy";
+            options.legacyOpponent = value == "legacy";
         }
         if (!good) {
             std::cerr << "engine-series: bad option '" << name << " " << value << "'\n";
@@ -99,10 +112,13 @@ int main(int argc, char** argv) {
     sampleOptions.randomSize = options.randomSize;
     sampleOptions.seed = options.seed;
     sampleOptions.maxThinkMs = options.maxThinkMs;
-    EngineSession sample(sampleOptions);
-    EngineOptions plainOptions;
-    plainOptions.plain = true;
-    EngineSession plain(plainOptions);
+    sampleOptions.sampling.threads = options.threads;
+    EngineSession sample(sampleOptions, std::chrono::steady_clock::now, &std::cerr);
+    EngineOptions opponentOptions = sampleOptions;
+    opponentOptions.plain = !options.legacyOpponent;
+    opponentOptions.sampling.legacy = true;
+    EngineSession opponent(opponentOptions, std::chrono::steady_clock::now, &std::cerr);
+    const std::string opponentName = options.legacyOpponent ? "legacy" : "plain";
 
     skerrow::MatchConfig config;
     config.ends = options.ends;
@@ -118,7 +134,8 @@ int main(int argc, char** argv) {
     std::int64_t pointsAgainst = 0;
     const auto start = std::chrono::steady_clock::now();
     // The sample engine is red in the first game.
-    sample_engine::SessionMatch match(config, {&sample, &plain}, {"sample", "plain"}, std::cerr);
+    sample_engine::SessionMatch match(config, {&sample, &opponent}, {"sample", opponentName},
+                                      std::cerr);
     match.Play([&](const skerrow::GameResult& result) {
         const int sampleColour = result.names[kRed] == "sample" ? kRed : kYellow;
         const std::int64_t mine = result.points[sampleColour];
@@ -128,9 +145,10 @@ int main(int argc, char** argv) {
         const char* verdict = mine > theirs ? "win" : mine < theirs ? "loss" : "draw";
         (mine > theirs ? wins : mine < theirs ? losses : draws) += 1;
         const bool sampleIsRed = sampleColour == kRed;
-        std::printf("game %2d: sample (%s) %2lld - %2lld plain (%s): %s\n", result.game,
+        std::printf("game %2d: sample (%s) %2lld - %2lld %s (%s): %s\n", result.game,
                     sampleIsRed ? "red" : "yellow", static_cast<long long>(mine),
-                    static_cast<long long>(theirs), sampleIsRed ? "yellow" : "red", verdict);
+                    static_cast<long long>(theirs), opponentName.c_str(),
+                    sampleIsRed ? "yellow" : "red", verdict);
         std::fflush(stdout);
     });
     const double seconds =

@@ -32,9 +32,23 @@ constexpr float kTakeoutWeight = 12.0f; // removes a stone in the house, the sho
 constexpr float kPeelWeight = 16.0f;    // removes a guard and the shooter too
 
 // The search: how many candidates survive the halving rounds, and how many
-// samples are enough to settle between them.
+// samples are enough to settle between them. Legacy sampling plays one sample
+// per candidate and round and halves the field after each.
+//
+// Seeded sampling shares the luck between candidates, so one unlucky error
+// spoils all the candidates of a kind at once (every takeout misses); halving
+// on it would drop them together. It therefore plays the first few samples
+// one at a time to every candidate (so that on a short clock all of them are
+// looked at) and halves only from kSamplesBeforeHalving on. After that each
+// round doubles the samples, up to batches of kMostSamplesPerRound: as the
+// field halves, a round costs about the same, and the batches grow large
+// enough to share out over threads. With the luck shared, it also settles on
+// more samples.
 constexpr std::size_t kFinalists = 4;
-constexpr int kEnoughSamples = 32;
+constexpr int kEnoughLegacySamples = 32;
+constexpr int kEnoughSeededSamples = 128;
+constexpr int kSamplesBeforeHalving = 4;
+constexpr int kMostSamplesPerRound = 16;
 
 // Worth, in points of the end score, of a stone of one's own on the tee when
 // stones are still to come; it falls to 0 at the edge of the counting circle.
@@ -81,14 +95,20 @@ ShotVec DrawToTheTee() {
 }
 
 double ShotChooser::Candidate::Mean() const {
-    return samples == 0 ? -std::numeric_limits<double>::infinity() : total / samples;
+    return samples == 0 || dropped ? -std::numeric_limits<double>::infinity() : total / samples;
 }
 
-ShotChooser::ShotChooser(float randomSize, Clock clock)
-    : m_randomSize(randomSize), m_clock(std::move(clock)) {
-    // The server's error is a normal spread of the delivery velocity, of the
-    // size that would move a draw to the tee by randomSize along each axis.
-    // The planner turns that offset into velocities.
+double ThinkStats::PerSecond() const {
+    const double seconds = std::chrono::duration<double>(time).count();
+    return seconds > 0.0 ? static_cast<double>(simulations) / seconds : 0.0;
+}
+
+ShotChooser::ShotChooser(float randomSize, Clock clock, Sampling sampling)
+    : m_randomSize(randomSize), m_clock(std::move(clock)), m_sampling(sampling) {
+    // Legacy sampling models the server's error itself: a normal spread of
+    // the delivery velocity, of the size that would move a draw to the tee by
+    // randomSize along each axis. The planner turns that offset into
+    // velocities.
     ShotVec tee{};
     ShotVec offset{};
     CreateShot({kTeeX, kTeeY, 0}, &tee);
@@ -169,33 +189,13 @@ ShotChooser::Candidates(const GameState& state, const std::function<bool()>& out
     return field;
 }
 
-ShotVec ShotChooser::Choose(const GameState& state, std::chrono::milliseconds budget,
-                            std::mt19937& rng) const {
-    const auto deadline = m_clock() + budget;
-    const std::function<bool()> outOfTime = [this, deadline] { return m_clock() >= deadline; };
-
-    std::vector<Candidate> field = Candidates(state, outOfTime);
-
-    // Tarnwick's own error comes from a generator seeded with the clock in
-    // whole seconds, so every sample within one second would get the same
-    // error. The engine draws its errors itself, from `rng`, and asks the
-    // library for exact deliveries (random size 0). The i-th sample of every
-    // candidate is played with the same error, so that the candidates are
-    // compared on equal luck.
-    std::vector<std::pair<float, float>> errors;
-    std::normal_distribution<float> spread(0.0f, 1.0f);
-
-    // Rounds: every candidate still in the running gets one more sample, then
-    // the better half goes on, down to a few finalists.
-    std::size_t alive = field.size();
-    bool timeUp = false;
-    while (!timeUp && alive > 0) {
-        for (std::size_t i = 0; i < alive; ++i) {
-            if (outOfTime()) {
-                timeUp = true;
-                break;
-            }
-            Candidate& candidate = field[i];
+ShotChooser::Sampler ShotChooser::LegacySampler(const GameState& state, std::mt19937& rng) const {
+    // The engine draws its errors itself, from `rng`, and asks the library
+    // for exact deliveries (random size 0). The i-th sample of every
+    // candidate is played with the same error.
+    return
+        [this, &state, &rng, errors = std::vector<std::pair<float, float>>(),
+         spread = std::normal_distribution<float>(0.0f, 1.0f)](Candidate& candidate, int) mutable {
             const auto sample = static_cast<std::size_t>(candidate.samples);
             if (sample == errors.size()) {
                 errors.emplace_back(m_sigmaVx * spread(rng), m_sigmaVy * spread(rng));
@@ -204,21 +204,92 @@ ShotVec ShotChooser::Choose(const GameState& state, std::chrono::milliseconds bu
                                candidate.shot.vy + errors[sample].second, candidate.shot.curl};
             GameState after = state;
             if (Simulation(&after, shot, 0.0f, nullptr, -1) == 0) {
-                return DrawToTheTee(); // the library refuses the position itself
+                candidate.dropped = true;
+                return 0;
             }
             candidate.total += Value(state, after);
             ++candidate.samples;
+            return 1;
+        };
+}
+
+ShotChooser::Sampler ShotChooser::SeededSampler(const GameState& state, std::mt19937& rng) const {
+    // The n-th sample of every candidate is played with seed base + n, and
+    // a batch of samples n to n + k - 1 is one library call with seed
+    // base + n: the library gives entry i of a batch the seed plus i.
+    const std::uint64_t high = rng();
+    const std::uint64_t base = (high << 32) | rng();
+    const std::vector<GameState> states(kMostSamplesPerRound, state);
+    return [this, &state, base, states, shots = std::vector<ShotVec>(kMostSamplesPerRound),
+            results = std::vector<GameState>(kMostSamplesPerRound)](Candidate& candidate,
+                                                                    int count) mutable {
+        std::fill(shots.begin(), shots.end(), candidate.shot);
+        const std::uint64_t seed = base + static_cast<std::uint64_t>(candidate.samples);
+        if (SimulationBatch(states.data(), shots.data(), count, m_randomSize, seed, results.data(),
+                            nullptr, m_sampling.threads) != 0) {
+            candidate.dropped = true;
+            return count;
+        }
+        for (int k = 0; k < count; ++k) {
+            candidate.total += Value(state, results[static_cast<std::size_t>(k)]);
+        }
+        candidate.samples += count;
+        return count;
+    };
+}
+
+ShotVec ShotChooser::Choose(const GameState& state, std::chrono::milliseconds budget,
+                            std::mt19937& rng, ThinkStats* stats) const {
+    const auto start = m_clock();
+    const auto deadline = start + budget;
+    const std::function<bool()> outOfTime = [this, deadline] { return m_clock() >= deadline; };
+
+    std::vector<Candidate> field = Candidates(state, outOfTime);
+    const Sampler sample =
+        m_sampling.legacy ? LegacySampler(state, rng) : SeededSampler(state, rng);
+    const int enough = m_sampling.legacy ? kEnoughLegacySamples : kEnoughSeededSamples;
+
+    // Rounds: every candidate still in the running gets more samples, then
+    // the better half goes on, down to a few finalists.
+    std::int64_t simulations = 0;
+    std::size_t alive = field.size();
+    int perRound = 1;
+    bool timeUp = false;
+    while (!timeUp && alive > 0) {
+        bool sampled = false;
+        for (std::size_t i = 0; i < alive; ++i) {
+            if (field[i].dropped) {
+                continue;
+            }
+            if (outOfTime()) {
+                timeUp = true;
+                break;
+            }
+            simulations += sample(field[i], perRound);
+            sampled = sampled || !field[i].dropped;
         }
         const auto end = field.begin() + static_cast<std::ptrdiff_t>(alive);
         std::stable_sort(field.begin(), end, [](const Candidate& a, const Candidate& b) {
             return a.Mean() > b.Mean();
         });
-        if (field.front().samples >= kEnoughSamples) {
+        if (!sampled || field.front().samples >= enough) {
             break;
         }
-        alive = std::min(field.size(), std::max(kFinalists, alive / 2));
+        // Every candidate still in the running has as many samples as the
+        // leader now.
+        const int samples = field.front().samples;
+        if (m_sampling.legacy || samples >= kSamplesBeforeHalving) {
+            alive = std::min(field.size(), std::max(kFinalists, alive / 2));
+        }
+        if (!m_sampling.legacy && samples >= kSamplesBeforeHalving) {
+            perRound = std::min(kMostSamplesPerRound, samples); // the samples double
+        }
     }
-    if (field.empty() || field.front().samples == 0) {
+    if (stats != nullptr) {
+        stats->simulations += simulations;
+        stats->time += m_clock() - start;
+    }
+    if (field.empty() || field.front().Mean() == -std::numeric_limits<double>::infinity()) {
         return DrawToTheTee();
     }
     return field.front().shot;

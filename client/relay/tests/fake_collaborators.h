@@ -4,6 +4,7 @@
 // them, for tests without a window, socket or process.
 
 #include "protocol_handler.h"
+#include "relay_events.h"
 #include "relay_ports.h"
 
 #include <optional>
@@ -30,21 +31,25 @@ struct FakeEngine final : EngineWriter {
     void WriteToEngine(std::string_view text) override { written.emplace_back(text); }
 };
 
-struct FakeDisplay final : MatchDisplay {
-    std::vector<std::pair<ControlId, std::string>> texts;
-    std::string title;
-    int captions = 0;
-    int repaints = 0;
-    int boardsCleared = 0;
+struct FakeEvents final : RelayEvents {
+    std::vector<std::string> received;                        // server messages as they arrived
+    std::vector<std::string> shown;                           // server messages as their turn came
+    std::vector<std::pair<std::string, std::string>> players; // the names of each game started
+    int positions = 0;
+    int endsScored = 0;
     std::vector<RelayNotice> notices;
-    void ShowText(ControlId control, std::string_view text) override {
-        texts.emplace_back(control, std::string(text));
+    void OnServerMessageReceived(std::string_view text, const ParseResult&) override {
+        received.emplace_back(text);
     }
-    void SetWindowTitle(std::string_view text) override { title = text; }
-    void UpdateTurnCaption(const GameState&) override { ++captions; }
-    void RequestRepaint(const GameState&) override { ++repaints; }
-    void ClearScoreBoard() override { ++boardsCleared; }
-    void ShowNotice(const RelayNotice& notice) override { notices.push_back(notice); }
+    void OnServerMessageShown(std::string_view text, const ParseResult&) override {
+        shown.emplace_back(text);
+    }
+    void OnGameStarted(const NewGame& newGame) override {
+        players.emplace_back(newGame.red, newGame.yellow);
+    }
+    void OnPositionChanged(const GameState&) override { ++positions; }
+    void OnEndScored(const GameState&, const Score&) override { ++endsScored; }
+    void OnNotice(const RelayNotice& notice) override { notices.push_back(notice); }
 };
 
 struct FakeReplay final : ReplayStarter {
@@ -106,12 +111,12 @@ struct FakeLog final : MatchLogWriter {
 struct HandlerRig {
     FakeServer server;
     FakeEngine engine;
-    FakeDisplay display;
+    FakeEvents events;
     FakeReplay replay;
     FakeReady ready;
     FakePlanner planner;
     FakeLog log;
-    ProtocolHandler handler{{server, engine, display, replay, ready, planner, log}};
+    ProtocolHandler handler{{server, engine, events, &replay, ready, planner, log}};
 };
 
 } // namespace skerrow::test

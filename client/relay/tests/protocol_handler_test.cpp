@@ -24,11 +24,10 @@ TEST(ProtocolHandler, ServerMessagesAreLoggedForwardedThenActedOn) {
     rig.engine.running = true;
     rig.handler.OnServerMessage("  newgame  Alice   Bob");
     EXPECT_EQ(rig.engine.written, Strings{"  newgame  Alice   Bob"});
-    ASSERT_EQ(rig.display.texts.size(), 3U);
-    EXPECT_EQ(rig.display.texts[0], std::make_pair(ControlId::ServerMessage,
-                                                   std::string("Server:   newgame  Alice   Bob")));
-    EXPECT_EQ(rig.display.texts[1], std::make_pair(ControlId::RedName, std::string("Alice")));
-    EXPECT_EQ(rig.display.texts[2], std::make_pair(ControlId::YellowName, std::string("Bob")));
+    EXPECT_EQ(rig.events.received, Strings{"  newgame  Alice   Bob"});
+    EXPECT_EQ(rig.events.shown, Strings{"  newgame  Alice   Bob"});
+    ASSERT_EQ(rig.events.players.size(), 1U);
+    EXPECT_EQ(rig.events.players[0], std::make_pair(std::string("Alice"), std::string("Bob")));
     ASSERT_EQ(rig.log.opened.size(), 1U);
     EXPECT_EQ(rig.log.opened[0].first, "Alice");
     EXPECT_EQ(rig.log.lines, Strings{"Server:   newgame  Alice   Bob"});
@@ -66,8 +65,8 @@ TEST(ProtocolHandler, PositionSetsStonesShotAndTurn) {
     rig.handler.OnServerMessage("position");
     EXPECT_EQ(rig.handler.gameState().shotNumber, 0);
     EXPECT_EQ(rig.handler.gameState().stones[0].x, 1.0f);
-    EXPECT_EQ(rig.display.captions, 4);
-    EXPECT_EQ(rig.display.repaints, 4);
+    EXPECT_EQ(rig.events.positions, 4);
+    EXPECT_EQ(rig.events.endsScored, 0);
 
     // 33 numbers: the 33rd is beyond the sixteen stones and ignored.
     std::string full = "POSITION";
@@ -251,8 +250,8 @@ TEST(ProtocolHandler, ThePositionAfterAShotWaitsForItsReplayButNotTheEngine) {
     EXPECT_EQ(rig.log.lines.back(), "Server: GAMEOVER");
     EXPECT_FALSE(rig.log.open);
     // The person at the window sees GO only once the replay has ended.
-    EXPECT_EQ(rig.display.texts.back(),
-              std::make_pair(ControlId::ServerMessage, std::string("Server: SCORE 0 0 0")));
+    EXPECT_EQ(rig.events.shown.back(), "SCORE 0 0 0");
+    EXPECT_EQ(rig.events.received, arrived);
 
     // Local lines are not held.
     rig.handler.OnLocalMessage("SETRAND 0.5");
@@ -262,8 +261,8 @@ TEST(ProtocolHandler, ThePositionAfterAShotWaitsForItsReplayButNotTheEngine) {
     EXPECT_FALSE(rig.handler.isInboxHeld());
     EXPECT_EQ(rig.handler.gameState().shotNumber, 2);
     EXPECT_EQ(rig.handler.gameState().stones[1].x, 2.4f);
-    EXPECT_EQ(rig.display.texts.back(),
-              std::make_pair(ControlId::ServerMessage, std::string("Server: GAMEOVER")));
+    EXPECT_EQ(rig.events.shown.back(), "GAMEOVER");
+    EXPECT_EQ(rig.events.shown, arrived);
     EXPECT_EQ(rig.engine.written, arrived); // nothing twice
     EXPECT_EQ(rig.log.lines.size(), arrived.size());
 }
@@ -366,11 +365,12 @@ TEST(ProtocolHandler, TheLinkGoingDownWaitsForTheMessagesBeforeIt) {
 TEST(ProtocolHandler, ANewGameClearsTheScoreBoardAndThePosition) {
     HandlerRig rig;
     rig.handler.OnServerMessage("NEWGAME Alice Bob");
-    EXPECT_EQ(rig.display.boardsCleared, 1);
+    EXPECT_EQ(rig.events.players.size(), 1U);
     rig.handler.OnServerMessage("SETSTATE 3 3 8 1");
     rig.handler.OnServerMessage("POSITION 2.375 4.88 1 1");
     rig.handler.OnServerMessage("SCORE 5 -7 12");
-    const int repaints = rig.display.repaints;
+    EXPECT_EQ(rig.events.endsScored, 1);
+    const int positions = rig.events.positions;
 
     rig.handler.OnServerMessage("NEWGAME Carol Dave");
     const GameState& state = rig.handler.gameState();
@@ -382,20 +382,20 @@ TEST(ProtocolHandler, ANewGameClearsTheScoreBoardAndThePosition) {
     EXPECT_EQ(state.turnFlag, 0);
     EXPECT_EQ(state.lastEnd, 10);
     EXPECT_EQ(state.stones[0].x, 0.0f);
-    EXPECT_EQ(rig.display.boardsCleared, 2);
-    EXPECT_GT(rig.display.repaints, repaints);
+    EXPECT_EQ(rig.events.players.size(), 2U);
+    EXPECT_EQ(rig.events.positions, positions + 1);
 }
 
-// Names and the server's line are shown without control characters, so
-// that a hostile name can neither break the line it is shown on nor send
-// codes to a terminal; the log keeps them as they came.
-TEST(ProtocolHandler, ShownTextsHoldNoControlCharacters) {
+// The front ends hear the names and the server's line as they came, and make
+// them printable themselves (the window's presenter and the command line's
+// report each check that); the log keeps them as they came too.
+TEST(ProtocolHandler, EventsCarryTheTextsAsTheyCame) {
     HandlerRig rig;
     rig.handler.OnServerMessage("NEWGAME a\x1b[31mb c\td\x7f");
-    ASSERT_EQ(rig.display.texts.size(), 3U);
-    EXPECT_EQ(rig.display.texts[0].second, "Server: NEWGAME a\\x1b[31mb c\\td\\x7f");
-    EXPECT_EQ(rig.display.texts[1].second, "a\\x1b[31mb");
-    EXPECT_EQ(rig.display.texts[2].second, "c\\td\\x7f");
+    EXPECT_EQ(rig.events.shown, Strings{"NEWGAME a\x1b[31mb c\td\x7f"});
+    ASSERT_EQ(rig.events.players.size(), 1U);
+    EXPECT_EQ(rig.events.players[0].first, "a\x1b[31mb");
+    EXPECT_EQ(rig.events.players[0].second, "c\td\x7f");
     EXPECT_EQ(rig.log.opened[0].first, "a\x1b[31mb");
     EXPECT_EQ(rig.log.lines[0], "Server: NEWGAME a\x1b[31mb c\td\x7f");
 }
@@ -406,16 +406,16 @@ TEST(ProtocolHandler, ARandomSizeThatIsNoFiniteNumberIsRefusedAndSaid) {
     for (const char* word : {"inf", "nan", "-infinity", "1e39", "1e999"}) {
         rig.handler.OnLocalMessage(std::string("SETRAND ") + word);
         EXPECT_EQ(rig.handler.shotRandom(), 0.25f) << word;
-        ASSERT_FALSE(rig.display.notices.empty()) << word;
-        EXPECT_EQ(rig.display.notices.back().kind, RelayNotice::Kind::RandomSizeRefused);
-        EXPECT_EQ(rig.display.notices.back().subject, word);
+        ASSERT_FALSE(rig.events.notices.empty()) << word;
+        EXPECT_EQ(rig.events.notices.back().kind, RelayNotice::Kind::RandomSizeRefused);
+        EXPECT_EQ(rig.events.notices.back().subject, word);
     }
     // Text that is no number reads as 0, as atof reads it.
     rig.handler.OnLocalMessage("SETRAND abc");
     EXPECT_EQ(rig.handler.shotRandom(), 0.0f);
     rig.handler.OnLocalMessage("SETRAND 1e-999");
     EXPECT_EQ(rig.handler.shotRandom(), 0.0f);
-    EXPECT_EQ(rig.display.notices.size(), 5U);
+    EXPECT_EQ(rig.events.notices.size(), 5U);
 }
 
 TEST(ProtocolHandler, ALogThatCannotBeOpenedIsSaidAndTheGameGoesOn) {
@@ -423,9 +423,9 @@ TEST(ProtocolHandler, ALogThatCannotBeOpenedIsSaidAndTheGameGoesOn) {
     rig.engine.running = true;
     rig.log.failure = "cannot create Log/a - b.log: Permission denied";
     rig.handler.OnServerMessage("NEWGAME a b");
-    ASSERT_EQ(rig.display.notices.size(), 1U);
-    EXPECT_EQ(rig.display.notices[0].kind, RelayNotice::Kind::LogNotOpened);
-    EXPECT_EQ(rig.display.notices[0].subject, *rig.log.failure);
+    ASSERT_EQ(rig.events.notices.size(), 1U);
+    EXPECT_EQ(rig.events.notices[0].kind, RelayNotice::Kind::LogNotOpened);
+    EXPECT_EQ(rig.events.notices[0].subject, *rig.log.failure);
     rig.handler.OnServerMessage("SETSTATE 1 0 10 1");
     EXPECT_EQ(rig.engine.written.size(), 2U);
     EXPECT_EQ(rig.handler.gameState().shotNumber, 1);

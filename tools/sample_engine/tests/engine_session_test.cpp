@@ -195,3 +195,32 @@ TEST(EngineSession, AnswersGoAfterASetStateOutOfEveryRange) {
         EXPECT_EQ(session.HandleMessage("GO 2147483647 -2147483648"), draw) << setState;
     }
 }
+
+TEST(EngineSession, ReportsItsSimulationsPerSecondOncePerGame) {
+    // Two games: the first ends with GAMEOVER, the second is cut short and
+    // reported when the input ends. The plain engine, which never simulates,
+    // reports nothing.
+    const std::vector<std::string> messages = {
+        "NEWGAME a b",       "SETSTATE 0 0 10 0", "GO 9000 9000",
+        "SETSTATE 1 0 10 1", "GO 9000 9000",      "GAMEOVER",
+        "NEWGAME a b",       "SETSTATE 0 0 10 0", "GO 9000 9000"};
+    for (const bool legacy : {false, true}) {
+        EngineOptions options = Quick();
+        options.sampling.legacy = legacy;
+        CountingClock clock;
+        std::ostringstream report;
+        EngineSession session(options, std::ref(clock), &report);
+        Converse(session, messages);
+        const std::string text = report.str();
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
+        EXPECT_NE(text.find(" per second (" + std::string(legacy ? "legacy" : "seeded")),
+                  std::string::npos)
+            << text;
+    }
+    EngineOptions plain = Quick();
+    plain.plain = true;
+    std::ostringstream silent;
+    EngineSession plainSession(plain, std::chrono::steady_clock::now, &silent);
+    Converse(plainSession, messages);
+    EXPECT_EQ(silent.str(), "");
+}
