@@ -1,5 +1,6 @@
 #include "match_referee.h"
 
+#include "delivery_seed.h"
 #include "match_numbers.h"
 #include "message_framing.h"
 #include "protocol_messages.h"
@@ -62,7 +63,9 @@ void MatchReferee::StartGame() {
     m_state = EmptySheet(m_config.ends);
     m_firstColour = kRed;
     m_redScores.clear();
-    m_remainingMs = {m_config.thinkingMs, m_config.thinkingMs};
+    m_remainingMs = m_config.stoneMs > 0
+                        ? std::array<std::int64_t, 2>{m_config.stoneMs, m_config.stoneMs}
+                        : std::array<std::int64_t, 2>{m_config.thinkingMs, m_config.thinkingMs};
     m_outOfTime = {false, false};
     m_ready = {false, false};
     for (UnaskedMessages& unasked : m_unasked) {
@@ -73,13 +76,18 @@ void MatchReferee::StartGame() {
     const std::string& red = NameOf(kRed);
     const std::string& yellow = NameOf(kYellow);
     m_host.BeginRecord(m_gameIndex + 1, red, yellow);
-    Record(Event("newgame")
-               .Integer("game", m_gameIndex + 1)
-               .String("red", red)
-               .String("yellow", yellow)
-               .Integer("ends", m_config.ends)
-               .Real("random", m_config.randomSize)
-               .Integer("thinkingMs", m_config.thinkingMs));
+    JsonLine newGame = Event("newgame")
+                           .Integer("game", m_gameIndex + 1)
+                           .String("red", red)
+                           .String("yellow", yellow)
+                           .Integer("ends", m_config.ends)
+                           .Real("random", m_config.randomSize)
+                           .Integer("thinkingMs", m_config.thinkingMs)
+                           .Raw("seed", std::to_string(m_config.seed));
+    if (m_config.stoneMs > 0) {
+        newGame.Integer("stoneMs", m_config.stoneMs);
+    }
+    Record(newGame);
     SendBoth(Format(NewGame{red, yellow}));
     SendBoth(Format(IsReady{}));
     m_phase = Phase::WaitingForReady;
@@ -223,6 +231,10 @@ void MatchReferee::PlayOn() {
             PlayStone(colour, std::nullopt, "out of time");
             continue;
         }
+        if (m_config.stoneMs > 0) {
+            m_remainingMs = {m_config.stoneMs, m_config.stoneMs};
+            m_outOfTime = {false, false};
+        }
         m_toDeliver = colour;
         m_askedAtMs = Now();
         m_phase = Phase::WaitingForAnswer;
@@ -285,12 +297,13 @@ void MatchReferee::PlayStone(int colour, std::optional<ShotVec> asked, std::stri
     const ShotVec requested = asked.value_or(kNoDelivery);
     const float randomSize = asked ? m_config.randomSize : 0.0f;
     ShotVec played = requested;
+    const std::uint64_t seed = DeliverySeed(m_config.seed, m_gameIndex + 1, end, shot);
     const GameState before = m_state;
-    if (!m_shots.Play(m_state, requested, randomSize, played)) {
+    if (!m_shots.Play(m_state, requested, randomSize, seed, played)) {
         // Not expected for a checked delivery; the game goes on without it.
         m_state = before;
         played = kNoDelivery;
-        m_shots.Play(m_state, kNoDelivery, 0.0f, played);
+        m_shots.Play(m_state, kNoDelivery, 0.0f, seed, played);
     }
     SendBoth(Format(RunShot{played}));
     Record(Event("shot")

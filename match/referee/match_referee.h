@@ -36,6 +36,14 @@ struct MatchConfig {
     std::int64_t thinkingMs = 300000;
     // Longest wait for READYOK after ISREADY, in milliseconds.
     std::int64_t readyMs = 30000;
+    // The match seed: every delivery's error is drawn from
+    // DeliverySeed(seed, game, end, stone), so the same seed replays the
+    // same errors.
+    std::uint64_t seed = 0;
+    // A limit per stone instead of thinkingMs, in milliseconds; 0 for none.
+    // With it, every GO gives the side stoneMs afresh, and an answer that
+    // comes later costs that stone only: the next one is asked for again.
+    std::int64_t stoneMs = 0;
 };
 
 // How one game ended.

@@ -23,16 +23,18 @@ protected:
     ~MatchClock() = default;
 };
 
-// Plays deliveries: the physics library's Simulation, for a program that
-// links it (LibraryShotPlayer), or a stand-in.
+// Plays deliveries: the physics library's SimulationSeeded, for a program
+// that links it (LibraryShotPlayer), or a stand-in.
 class ShotPlayer {
 public:
     // Plays `shot` on `state` with a random delivery error of `randomSize`
-    // (an offset at the tee, in metres) until every stone rests: writes the
-    // position after it into `state` and the delivery played, error included,
-    // into `played`. False, with nothing written, when the position or the
-    // delivery is refused.
-    virtual bool Play(GameState& state, ShotVec shot, float randomSize, ShotVec& played) = 0;
+    // (an offset at the tee, in metres) drawn from `seed` (the same seed gives
+    // the same error) until every stone rests: writes the position after it
+    // into `state` and the delivery played, error included, into `played`.
+    // False, with nothing written, when the position or the delivery is
+    // refused.
+    virtual bool Play(GameState& state, ShotVec shot, float randomSize, std::uint64_t seed,
+                      ShotVec& played) = 0;
 
 protected:
     ~ShotPlayer() = default;

@@ -38,6 +38,9 @@ SKERROW_PACKAGES=(
     python3-venv
     python3-setuptools
     python3-wheel
+    # GNU parallel, which runs the shards of a skerrow-match series
+    # (scripts/match-shards) and its test.
+    parallel
 )
 
 # What the Windows check (scripts/windows) needs besides the above: the

@@ -4,10 +4,11 @@
 
 namespace skerrow {
 
-bool LibraryShotPlayer::Play(GameState& state, ShotVec shot, float randomSize, ShotVec& played) {
-    // With no step limit, Simulation plays until every stone rests and says 1
-    // unless it refuses the position or the delivery.
-    return Simulation(&state, shot, randomSize, &played, -1) == 1;
+bool LibraryShotPlayer::Play(GameState& state, ShotVec shot, float randomSize, std::uint64_t seed,
+                             ShotVec& played) {
+    // With no step limit, SimulationSeeded plays until every stone rests and
+    // says 1 unless it refuses the position or the delivery.
+    return SimulationSeeded(&state, shot, randomSize, &played, -1, seed) == 1;
 }
 
 } // namespace skerrow

@@ -9,7 +9,8 @@ namespace skerrow {
 
 class LibraryShotPlayer final : public ShotPlayer {
 public:
-    bool Play(GameState& state, ShotVec shot, float randomSize, ShotVec& played) override;
+    bool Play(GameState& state, ShotVec shot, float randomSize, std::uint64_t seed,
+              ShotVec& played) override;
 };
 
 } // namespace skerrow

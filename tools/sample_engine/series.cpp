@@ -46,7 +46,9 @@ constexpr std::string_view kUsage =
     "  --max-think-ms MS  the thinking engines' time for one stone (default 100)\n"
     "  --threads T        threads of the sample engine's samples (default 0: one\n"
     "                     per core)\n"
-    "  --seed N           seed of the sample engine's sampling (default 1)\n"
+    "  --seed N           seed of the sample engine's sampling and of the\n"
+    "                     delivery errors, drawn per game, end and stone as the\n"
+    "                     match server draws them (default 1)\n"
     "  --random R         delivery error the server adds, in metres at the tee\n"
     "                     (default 0.1)\n";
 
@@ -124,6 +126,7 @@ int main(int argc, char** argv) {
     config.randomSize = options.randomSize;
     config.thinkingMs = kUnlimitedMs;
     config.readyMs = kUnlimitedMs;
+    config.seed = options.seed;
     int wins = 0;
     int losses = 0;
     int draws = 0;

@@ -1,31 +1,13 @@
 #include "game_record_file.h"
 
+#include "record_file_name.h"
+
 #include <QDir>
 
 namespace skerrow {
 
-namespace {
-
-constexpr std::size_t kMaxNameInFileName = 32;
-
-std::string SafeName(std::string_view name) {
-    std::string safe(name.substr(0, kMaxNameInFileName));
-    for (char& c : safe) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                           (c >= '0' && c <= '9') || c == '-' || c == '_';
-        if (!plain) {
-            c = '_';
-        }
-    }
-    return safe.empty() ? std::string("_") : safe;
-}
-
-} // namespace
-
 QString GameRecordFile::FileName(int game, std::string_view red, std::string_view yellow) {
-    return QStringLiteral("game-%1-%2-%3.jsonl")
-        .arg(game)
-        .arg(QString::fromStdString(SafeName(red)), QString::fromStdString(SafeName(yellow)));
+    return QString::fromStdString(RecordFileName(game, red, yellow));
 }
 
 bool GameRecordFile::Open(const QString& folder, int game, std::string_view red,

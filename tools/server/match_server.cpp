@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
+#include <random>
 #include <utility>
 
 namespace skerrow {
@@ -81,6 +82,14 @@ MatchServer::~MatchServer() {
 }
 
 bool MatchServer::Start() {
+    if (m_options.seed) {
+        m_options.match.seed = *m_options.seed;
+    } else {
+        std::random_device entropy;
+        m_options.match.seed = (static_cast<std::uint64_t>(entropy()) << 32) ^ entropy();
+        Note("match seed " + std::to_string(m_options.match.seed) + " (--seed " +
+             std::to_string(m_options.match.seed) + " replays the match)");
+    }
     if (!m_options.recordsFolder.isEmpty() && !QDir().mkpath(m_options.recordsFolder)) {
         Say(m_err, QStringLiteral("skerrow-server: cannot create the records folder %1")
                        .arg(m_options.recordsFolder));

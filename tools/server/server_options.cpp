@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 #include <QHostAddress>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -42,13 +43,18 @@ const QCommandLineOption kRecords("records",
                                   "Folder for the game records, one JSON-lines file per game "
                                   "(default: no records).",
                                   "folder");
+const QCommandLineOption kSeed("seed",
+                               "Seed of the delivery errors, 0 to 18446744073709551615: the same "
+                               "seed and the same answers replay the match exactly (default: "
+                               "drawn from the system's entropy and printed on standard error).",
+                               "n");
 const QCommandLineOption kHelp({"h", "help"}, "Show this help.");
 
 void AddOptions(QCommandLineParser& parser) {
     parser.setApplicationDescription(
         "Plays a match between the first two players that log in, then exits.");
     parser.addOptions(
-        {kAddress, kPort, kEndsOption, kGames, kRandom, kTime, kReadyTime, kRecords, kHelp});
+        {kAddress, kPort, kEndsOption, kGames, kRandom, kTime, kReadyTime, kRecords, kSeed, kHelp});
 }
 
 std::optional<int> WholeNumber(const QString& text, int least, int most) {
@@ -169,6 +175,22 @@ ServerParseResult ParseServerOptions(const QStringList& arguments) {
             return result;
         }
         options.match.readyMs = *ms;
+    }
+    if (parser.isSet(kSeed)) {
+        bool ok = false;
+        const QString text = parser.value(kSeed);
+        // toULongLong takes a sign and spaces; a seed is digits only.
+        const qulonglong seed = text.toULongLong(&ok, 10);
+        const bool digits = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+            return c >= u'0' && c <= u'9';
+        });
+        if (!ok || !digits) {
+            result.error = QStringLiteral("--seed needs a whole number from 0 to "
+                                          "18446744073709551615, not '%1'.")
+                               .arg(text);
+            return result;
+        }
+        options.seed = seed;
     }
     if (parser.isSet(kRecords)) {
         options.recordsFolder = parser.value(kRecords);

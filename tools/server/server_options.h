@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
 
 namespace skerrow {
 
@@ -20,6 +21,9 @@ struct ServerOptions {
     MatchConfig match;
     // Folder for the game records; empty for none.
     QString recordsFolder;
+    // The match seed of the delivery errors; none draws one from the
+    // operating system's entropy when the server starts.
+    std::optional<std::uint64_t> seed;
     bool helpRequested = false;
 };
 

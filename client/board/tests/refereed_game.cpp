@@ -20,8 +20,9 @@ public:
 
 class RecordingShots final : public ShotPlayer {
 public:
-    bool Play(GameState& state, ShotVec shot, float randomSize, ShotVec& played) override {
-        const bool playedOk = m_library.Play(state, shot, randomSize, played);
+    bool Play(GameState& state, ShotVec shot, float randomSize, std::uint64_t seed,
+              ShotVec& played) override {
+        const bool playedOk = m_library.Play(state, shot, randomSize, seed, played);
         positions.push_back(state);
         return playedOk;
     }

@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include <functional>
+#include <set>
 #include <sstream>
 
 using namespace skerrow;
@@ -41,12 +42,13 @@ public:
 // The physics library, unless told to refuse a delivery.
 class Shots final : public ShotPlayer {
 public:
-    bool Play(GameState& state, ShotVec shot, float randomSize, ShotVec& played) override {
+    bool Play(GameState& state, ShotVec shot, float randomSize, std::uint64_t seed,
+              ShotVec& played) override {
         if (refuseNext) {
             refuseNext = false;
             return false;
         }
-        return Simulation(&state, shot, randomSize, &played, -1) == 1;
+        return SimulationSeeded(&state, shot, randomSize, &played, -1, seed) == 1;
     }
     bool refuseNext = false;
 };
@@ -378,6 +380,30 @@ TEST_F(Referee, ASideOutOfTimeHasEveryLaterStonePlayedShortWithoutBeingAsked) {
     EXPECT_EQ(m_host.announced.front(), "Game 1: Alice 0 - 0 Bob (draw)");
 }
 
+TEST_F(Referee, APerStoneLimitCostsTheLateStoneOnlyAndEveryGoGivesItAfresh) {
+    MatchConfig config{.ends = 1, .games = 1, .thinkingMs = 1000};
+    config.stoneMs = 100;
+    Begin(config);
+    BothReady();
+    EXPECT_EQ(m_host.sent[0].back(), "GO 100 100");
+    // Red thinks too long over its first stone: that stone is lost.
+    m_clock.now += 100;
+    m_host.asked.reset();
+    m_referee->OnAlarm();
+    EXPECT_EQ(m_host.Sent(0, "RUNSHOT").back(), kNoDeliveryPlayed);
+    EXPECT_EQ(m_host.sent[1].back(), "GO 100 100");
+    // Yellow uses 60 ms, within its limit; red is asked again with the whole
+    // limit, and every later stone of both sides is asked for.
+    m_clock.now += 60;
+    Answer(1, kThrowAway);
+    EXPECT_EQ(m_host.sent[0].back(), "GO 100 100");
+    PlayOut([](int, const Turn&) { return std::string(kThrowAway); });
+    EXPECT_EQ(m_host.Sent(0, "GO").size(), 8u);
+    EXPECT_EQ(m_host.Sent(1, "GO").size(), 8u);
+    EXPECT_EQ(m_host.Events("timeout").size(), 1u);
+    EXPECT_EQ(m_host.Events("newgame").at(0).at("stoneMs").get<int>(), 100);
+}
+
 TEST_F(Referee, AnAnswerThatArrivesAsTheClockRunsOutCountsAsATimeOut) {
     Begin({.ends = 1, .games = 1, .thinkingMs = 1000});
     BothReady();
@@ -617,6 +643,50 @@ TEST_F(Referee, RecordsEveryDeliveryAskedAndPlayedAsJsonLines) {
     EXPECT_EQ(last.at("event").get<std::string>(), "gameover");
     EXPECT_EQ(last.at("result").get<std::string>(), "Game 1: Alice 0 - 1 Bob (Bob wins)");
     EXPECT_FALSE(m_host.recordOpen);
+}
+
+} // namespace
+
+namespace {
+
+// The record lines of a one-end game with delivery error in which both sides
+// draw to the tee at once, on a clock that never moves: every delivery is
+// asked for and played in the same millisecond.
+std::vector<std::string> FrozenClockRecords(std::uint64_t seed) {
+    FakeClock clock;
+    FakeHost host;
+    Shots shots;
+    MatchConfig config{.ends = 1, .games = 1, .randomSize = 0.1f};
+    config.seed = seed;
+    MatchReferee referee(config, {"Alice", "Bob"}, host, clock, shots);
+    referee.Start();
+    referee.OnMessage(0, "READYOK", clock.now);
+    referee.OnMessage(1, "READYOK", clock.now);
+    while (host.asked) {
+        referee.OnMessage(*std::exchange(host.asked, std::nullopt), DrawToTee(), clock.now);
+    }
+    return host.records;
+}
+
+TEST(RefereeSeed, EveryDeliveryInTheSameMillisecondHasItsOwnErrorAndTheSeedReplaysThem) {
+    const std::vector<std::string> records = FrozenClockRecords(42);
+    std::set<std::string> played;
+    int shots = 0;
+    for (const std::string& line : records) {
+        const Json object = ParseRecord(line);
+        if (object.value("event", "") == "shot") {
+            played.insert(object.at("played").dump());
+            ++shots;
+        }
+    }
+    EXPECT_EQ(shots, 16);
+    EXPECT_EQ(played.size(), 16u);
+    EXPECT_EQ(ParseRecord(records.front()).at("seed").get<std::uint64_t>(), 42u);
+    EXPECT_EQ(FrozenClockRecords(42), records);
+    EXPECT_NE(FrozenClockRecords(43), records);
+    // The widest seed is written exactly.
+    EXPECT_EQ(ParseRecord(FrozenClockRecords(~0ULL).front()).at("seed").get<std::uint64_t>(),
+              ~0ULL);
 }
 
 } // namespace

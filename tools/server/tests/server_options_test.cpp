@@ -23,12 +23,14 @@ TEST(ServerOptions, Defaults) {
     EXPECT_EQ(result.options.match.thinkingMs, 300000);
     EXPECT_EQ(result.options.match.readyMs, 30000);
     EXPECT_TRUE(result.options.recordsFolder.isEmpty());
+    EXPECT_FALSE(result.options.seed.has_value());
 }
 
 TEST(ServerOptions, EveryOptionIsRead) {
     const ServerParseResult result =
         Parse({"--address", "0.0.0.0", "--port", "0", "--ends", "3", "--games", "4", "--random",
-               "0", "--time", "1.5", "--ready-time", "0.25", "--records", "out/records"});
+               "0", "--time", "1.5", "--ready-time", "0.25", "--records", "out/records", "--seed",
+               "18446744073709551615"});
     ASSERT_TRUE(result.error.isEmpty()) << result.error.toStdString();
     EXPECT_EQ(result.options.address, "0.0.0.0");
     EXPECT_EQ(result.options.port, 0);
@@ -38,6 +40,7 @@ TEST(ServerOptions, EveryOptionIsRead) {
     EXPECT_EQ(result.options.match.thinkingMs, 1500);
     EXPECT_EQ(result.options.match.readyMs, 250);
     EXPECT_EQ(result.options.recordsFolder, "out/records");
+    EXPECT_EQ(result.options.seed, 18446744073709551615ULL);
 }
 
 struct BadCase {
@@ -67,6 +70,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{{"--random", "-0.1"}, "--random"}, BadCase{{"--random", "nan"}, "--random"},
         BadCase{{"--time", "0"}, "--time"}, BadCase{{"--time", "1,5"}, "--time"},
         BadCase{{"--ready-time", "soon"}, "--ready-time"}, BadCase{{"--records", ""}, "--records"},
+        BadCase{{"--seed", "-1"}, "--seed"}, BadCase{{"--seed", "+1"}, "--seed"},
+        BadCase{{"--seed", "18446744073709551616"}, "--seed"},
         BadCase{{"--colour", "red"}, "colour"}, BadCase{{"stray"}, "stray"}));
 
 } // namespace
