@@ -18,7 +18,7 @@ constexpr int kExitGraceMs = 2000;
 
 } // namespace
 
-GameRunner::GameRunner(const GameSpec& spec) : m_spec(spec) {}
+GameRunner::GameRunner(const GameSetup& setup) : m_setup(setup) {}
 
 GameRunner::~GameRunner() {
     StopEngines();
@@ -28,8 +28,8 @@ GamePlayed GameRunner::Play() {
     for (int seat = 0; seat < 2; ++seat) {
         StartEngine(seat);
     }
-    const std::array<std::string, 2> names{m_spec.engines[0]->name, m_spec.engines[1]->name};
-    MatchReferee referee(m_spec.config, names, *this, m_clock, m_shots);
+    const std::array<std::string, 2> names{m_setup.engines[0]->name, m_setup.engines[1]->name};
+    MatchReferee referee(m_setup.config, names, *this, m_clock, m_shots);
     referee.Start();
     std::unique_lock lock(m_mutex);
     while (!m_over) {
@@ -71,10 +71,10 @@ GamePlayed GameRunner::Play() {
 }
 
 void GameRunner::StartEngine(int seat) {
-    const EngineSpec& engine = *m_spec.engines[seat];
+    const EngineEntry& engine = *m_setup.engines[seat];
     std::string error;
     m_engines[seat] =
-        ChildProcess::Start(engine.command, m_spec.logFolder + "/" + engine.name + ".log", error);
+        ChildProcess::Start(engine.command, m_setup.logFolder + "/" + engine.name + ".log", error);
     if (!m_engines[seat]) {
         Note(engine.name + " did not start: " + error);
         Event ended;
@@ -165,12 +165,12 @@ void GameRunner::SetAlarm(std::optional<std::int64_t> delayMs) {
 }
 
 void GameRunner::BeginRecord(int, const std::string&, const std::string&) {
-    if (m_spec.recordPath.empty()) {
+    if (m_setup.recordPath.empty()) {
         return;
     }
-    m_record.open(m_spec.recordPath, std::ios::out | std::ios::trunc | std::ios::binary);
+    m_record.open(m_setup.recordPath, std::ios::out | std::ios::trunc | std::ios::binary);
     if (!m_record) {
-        Note("cannot write the record " + m_spec.recordPath);
+        Note("cannot write the record " + m_setup.recordPath);
     }
 }
 
@@ -187,7 +187,7 @@ void GameRunner::EndRecord() {
     if (m_record.is_open()) {
         m_record.close();
         if (!m_record) {
-            Note("cannot write the record " + m_spec.recordPath);
+            Note("cannot write the record " + m_setup.recordPath);
         }
     }
 }

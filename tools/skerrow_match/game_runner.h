@@ -26,15 +26,15 @@
 namespace skerrow::match_runner {
 
 // One engine as the command line named it.
-struct EngineSpec {
+struct EngineEntry {
     std::string name;
     // The program, then its arguments.
     std::vector<std::string> command;
 };
 
-struct GameSpec {
+struct GameSetup {
     // By colour: red (seat 0, who delivers first) and yellow.
-    std::array<const EngineSpec*, 2> engines{};
+    std::array<const EngineEntry*, 2> engines{};
     // One game: games is 1, the seed the pair's.
     MatchConfig config;
     // The record file to write; empty for none.
@@ -54,7 +54,7 @@ struct GamePlayed {
 
 class GameRunner final : private RefereeHost {
 public:
-    explicit GameRunner(const GameSpec& spec);
+    explicit GameRunner(const GameSetup& setup);
     GameRunner(const GameRunner&) = delete;
     GameRunner& operator=(const GameRunner&) = delete;
     ~GameRunner();
@@ -89,7 +89,7 @@ private:
     void Note(std::string_view line) override;
     void MatchOver() override { m_over = true; }
 
-    const GameSpec& m_spec;
+    const GameSetup& m_setup;
     LibraryShotPlayer m_shots;
     SteadyClock m_clock;
     std::array<std::unique_ptr<ChildProcess>, 2> m_engines;

@@ -38,7 +38,7 @@ int Fail(const std::string& message, int status = 1) {
 
 std::vector<std::string> EngineOrder(const SeriesOptions& options) {
     std::vector<std::string> names;
-    for (const EngineSpec& engine : options.engines) {
+    for (const EngineEntry& engine : options.engines) {
         names.push_back(engine.name);
     }
     return names;

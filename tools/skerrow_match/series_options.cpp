@@ -197,7 +197,7 @@ private:
     }
 
     std::string Engine(SeriesOptions& options) {
-        EngineSpec engine;
+        EngineEntry engine;
         bool inCommand = false;
         while (m_at < m_words.size() && m_words[m_at] != "--engine" && m_words[m_at] != "--") {
             const std::string& word = m_words[m_at++];
@@ -268,7 +268,7 @@ private:
             return "a series needs two engines or more (--engine NAME=... CMD=...)";
         }
         std::set<std::string> names;
-        for (const EngineSpec& engine : options.engines) {
+        for (const EngineEntry& engine : options.engines) {
             if (!names.insert(engine.name).second) {
                 return "two engines are named '" + engine.name + "'";
             }

@@ -20,7 +20,7 @@ struct SprtOptions {
 };
 
 struct SeriesOptions {
-    std::vector<EngineSpec> engines;
+    std::vector<EngineEntry> engines;
     bool gauntlet = false;
     // Game pairs per engine pairing.
     int pairs = 10;

@@ -17,7 +17,7 @@ public:
     Series(const SeriesSetup& setup, std::FILE* progress, bool inPlace)
         : m_setup(setup), m_progress(progress), m_inPlace(inPlace),
           m_refereeLog(setup.logFolder + "/referee.log", std::ios::app) {
-        for (const EngineSpec& engine : setup.options.engines) {
+        for (const EngineEntry& engine : setup.options.engines) {
             m_names.push_back(engine.name);
         }
         const std::vector<ScheduledGame> all = Schedule(
@@ -68,16 +68,16 @@ private:
                 game = m_pending[m_next++];
             }
             const SeriesOptions& options = m_setup.options;
-            GameSpec spec;
-            spec.engines = {&options.engines[game.red], &options.engines[game.yellow]};
-            spec.config = GameConfig(options, game.seed);
-            spec.logFolder = m_setup.logFolder;
+            GameSetup setup;
+            setup.engines = {&options.engines[game.red], &options.engines[game.yellow]};
+            setup.config = GameConfig(options, game.seed);
+            setup.logFolder = m_setup.logFolder;
             if (!m_setup.recordsFolder.empty()) {
-                spec.recordPath =
+                setup.recordPath =
                     m_setup.recordsFolder + "/" +
-                    RecordFileName(game.number, spec.engines[0]->name, spec.engines[1]->name);
+                    RecordFileName(game.number, setup.engines[0]->name, setup.engines[1]->name);
             }
-            GamePlayed played = GameRunner(spec).Play();
+            GamePlayed played = GameRunner(setup).Play();
             Finish(game, played);
         }
     }
