@@ -1,6 +1,7 @@
 // The board's column as the user sees it: the status panel follows the
 // board presenter, and the history list's keys and clicks step the board.
 #include "board_column.h"
+#include "manual_clock.h"
 
 #include "board_presenter.h"
 #include "game_rules.h"
@@ -21,12 +22,6 @@
 namespace skerrow {
 namespace {
 
-class FakeClock final : public MatchClock {
-public:
-    std::int64_t NowMs() const override { return now; }
-    std::int64_t now = 0;
-};
-
 class BoardColumnTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -41,7 +36,7 @@ protected:
     }
 
     PhysicsBinding m_binding{QStringLiteral(TARNWICK_DIR)};
-    FakeClock m_clock;
+    test::ManualClock m_clock;
     BoardPresenter m_board{m_clock};
     GameState m_live = EmptySheet();
     BoardColumn m_column{m_board, [this]() -> const GameState& { return m_live; }};

@@ -2,6 +2,7 @@
 // game's clocks, turn, held end and result; a server record stepped through;
 // positions saved and opened; trial shots with undo.
 #include "board_presenter.h"
+#include "manual_clock.h"
 
 #include "game_rules.h"
 #include "match_numbers.h"
@@ -20,12 +21,6 @@
 
 namespace skerrow {
 namespace {
-
-class FakeClock final : public MatchClock {
-public:
-    std::int64_t NowMs() const override { return now; }
-    std::int64_t now = 1'000'000;
-};
 
 bool SameBytes(const GameState& a, const GameState& b) {
     return std::memcmp(&a, &b, sizeof(GameState)) == 0;
@@ -58,7 +53,7 @@ protected:
     }
 
     PhysicsBinding m_binding{QStringLiteral(TARNWICK_DIR)};
-    FakeClock m_clock;
+    test::ManualClock m_clock{1'000'000};
     BoardPresenter m_board{m_clock};
     QTemporaryDir m_dir;
 };

@@ -1,3 +1,4 @@
+#include "manual_clock.h"
 #include "match_clocks.h"
 
 #include "game_rules.h"
@@ -7,14 +8,8 @@
 namespace skerrow {
 namespace {
 
-class FakeClock final : public MatchClock {
-public:
-    std::int64_t NowMs() const override { return now; }
-    std::int64_t now = 1'000'000;
-};
-
 TEST(MatchClocks, CountDownForTheSideToDeliverFromEachGo) {
-    FakeClock clock;
+    test::ManualClock clock{1'000'000};
     MatchClocks clocks(clock);
     EXPECT_EQ(clocks.Text(kRed), "-:--");
     EXPECT_FALSE(clocks.Remaining(kYellow).has_value());

@@ -1,4 +1,5 @@
 #include "refereed_game.h"
+#include "manual_clock.h"
 
 #include "library_shot_player.h"
 #include "match_numbers.h"
@@ -11,12 +12,6 @@
 namespace skerrow::testing {
 
 namespace {
-
-class ManualClock final : public MatchClock {
-public:
-    std::int64_t NowMs() const override { return now; }
-    std::int64_t now = 0;
-};
 
 class RecordingShots final : public ShotPlayer {
 public:
@@ -75,7 +70,7 @@ RefereedGame PlayRefereedGame(int ends) {
     config.ends = ends;
     config.randomSize = 0.1f;
     Host host;
-    ManualClock clock;
+    test::ManualClock clock;
     RecordingShots shots;
     MatchReferee referee(config, {"Alice", "Bob"}, host, clock, shots);
     referee.Start();

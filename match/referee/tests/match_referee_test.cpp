@@ -2,6 +2,7 @@
 // referee's calls, a fake clock stands for time, and a fake host records what
 // each player was sent. Deliveries are played with no random error, so every
 // result is fixed.
+#include "manual_clock.h"
 #include "match_numbers.h"
 #include "match_referee.h"
 #include "protocol_messages.h"
@@ -32,12 +33,6 @@ Json ParseRecord(const std::string& line) {
     }
     return object;
 }
-
-class FakeClock final : public MatchClock {
-public:
-    std::int64_t NowMs() const override { return now; }
-    std::int64_t now = 50000;
-};
 
 // The physics library, unless told to refuse a delivery.
 class Shots final : public ShotPlayer {
@@ -175,7 +170,7 @@ protected:
         FromPlayer(seat, text);
     }
 
-    FakeClock m_clock;
+    test::ManualClock m_clock{50000};
     FakeHost m_host;
     Shots m_shots;
     std::unique_ptr<MatchReferee> m_referee;
@@ -653,7 +648,7 @@ namespace {
 // draw to the tee at once, on a clock that never moves: every delivery is
 // asked for and played in the same millisecond.
 std::vector<std::string> FrozenClockRecords(std::uint64_t seed) {
-    FakeClock clock;
+    test::ManualClock clock{50000};
     FakeHost host;
     Shots shots;
     MatchConfig config{.ends = 1, .games = 1, .randomSize = 0.1f};
